@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Builds the test preset (ASan + UBSan) and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake --preset test
+cmake --build --preset test
+ctest --preset test "$@"

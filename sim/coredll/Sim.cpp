@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+// The list of areas that reset_for_tests() brings back to a fresh boot.
+#include "sim/coredll/Sim.h"
+
+#include <utility>
+#include <vector>
+
+#include "sim/common/Violations.h"
+
+namespace sim {
+namespace {
+std::vector<std::pair<const char*, void (*)()>>& resets()
+{
+    static std::vector<std::pair<const char*, void (*)()>> list;
+    return list;
+}
+}  // namespace
+
+void register_reset(const char* area, void (*reset)())
+{
+    resets().emplace_back(area, reset);
+}
+
+void reset_for_tests()
+{
+    for (auto& entry : resets())
+        entry.second();
+    take_violations();
+}
+
+}  // namespace sim
