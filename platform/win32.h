@@ -147,6 +147,8 @@ typedef struct tagSIZE {
 #define ERROR_INTERNAL_ERROR 1359L
 #define ERROR_FILE_CORRUPT 1392L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_TLW_WITH_WSCHILD 1406L
+#define ERROR_CANNOT_FIND_WND_CLASS 1407L
 #define ERROR_CLASS_ALREADY_EXISTS 1410L
 #define ERROR_CLASS_DOES_NOT_EXIST 1411L
 #define ERROR_CLASS_HAS_WINDOWS 1412L
@@ -248,6 +250,16 @@ typedef struct tagCREATESTRUCTW {
     DWORD dwExStyle;
 } CREATESTRUCTW, *LPCREATESTRUCTW;
 
+typedef struct tagWINDOWPOS {
+    HWND hwnd;
+    HWND hwndInsertAfter;
+    int x;
+    int y;
+    int cx;
+    int cy;
+    UINT flags;
+} WINDOWPOS, *LPWINDOWPOS;
+
 typedef struct tagPAINTSTRUCT {
     HDC hdc;
     BOOL fErase;
@@ -315,6 +327,10 @@ typedef struct tagPAINTSTRUCT {
 #define SWP_NOACTIVATE 0x0010
 #define SWP_SHOWWINDOW 0x0040
 #define SWP_HIDEWINDOW 0x0080
+
+#define HWND_TOP ((HWND)0)
+
+#define SIZE_RESTORED 0
 
 #define SW_HIDE 0
 #define SW_SHOW 5
