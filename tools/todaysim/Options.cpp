@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: MIT
+// Command-line parsing and the help text of todaysim.
+#include "tools/todaysim/Options.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "tools/todaysim/Failure.h"
+
+namespace todaysim {
+namespace {
+
+// Screens from 24 to 960 dots per inch and UI fonts up to 400 pixels keep the simulated
+// framebuffer and the fonts within sane sizes while covering every real device.
+constexpr int kMinDpi = 24, kMaxDpi = 960;
+constexpr int kMaxFontSize = 400;
+
+bool parse_int(const std::string& text, long min, long max, int& out)
+{
+    if (text.empty() || text.size() > 12)
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value < min || value > max)
+        return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+bool is_value_option(const std::string& name)
+{
+    static const char* const kWithValue[] = {"--scenario", "--png", "--trace", "--dpi",
+                                             "--font-size", "--lang", "--dll"};
+    for (const char* option : kWithValue)
+        if (name == option)
+            return true;
+    return false;
+}
+
+void apply_value(Options& options, const std::string& name, const std::string& value)
+{
+    auto bad = [&](const char* expected) {
+        return usage_error("todaysim: " + name + " '" + value + "': expected " + expected);
+    };
+    if (value.empty() && name != "--font-size")
+        throw bad("a value");
+    if (name == "--scenario") {
+        options.scenario = value;
+    } else if (name == "--png") {
+        options.png = value;
+    } else if (name == "--trace") {
+        options.trace = value;
+    } else if (name == "--dll") {
+        options.dll = value;
+    } else if (name == "--dpi") {
+        Dpi dpi;
+        if (!parse_dpi(value, dpi))
+            throw bad("dots per inch from 24 to 960, as N or XxY");
+        options.dpi = dpi;
+    } else if (name == "--font-size") {
+        options.font_size_set = true;
+        int size = 0;
+        if (value == "none")
+            options.font_size.reset();
+        else if (parse_int(value, 1, kMaxFontSize, size))
+            options.font_size = size;
+        else
+            throw bad("a pixel size from 1 to 400, or 'none'");
+    } else if (name == "--lang") {
+        uint16_t language = 0;
+        if (!parse_language(value, language))
+            throw bad("a hexadecimal language identifier such as 0407 or 0x0409");
+        options.language = language;
+    }
+}
+
+}  // namespace
+
+bool parse_dpi(const std::string& text, Dpi& dpi)
+{
+    size_t split = text.find_first_of("x,");
+    if (split == std::string::npos)
+        return parse_int(text, kMinDpi, kMaxDpi, dpi.x) && parse_int(text, kMinDpi, kMaxDpi, dpi.y);
+    return parse_int(text.substr(0, split), kMinDpi, kMaxDpi, dpi.x) &&
+           parse_int(text.substr(split + 1), kMinDpi, kMaxDpi, dpi.y);
+}
+
+bool parse_language(const std::string& text, uint16_t& language)
+{
+    std::string digits = text;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
+        digits = digits.substr(2);
+    if (digits.empty() || digits.size() > 4)
+        return false;
+    unsigned value = 0;
+    for (char c : digits) {
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
+        value = value * 16 + static_cast<unsigned>(digit);
+    }
+    language = static_cast<uint16_t>(value);
+    return true;
+}
+
+Options parse_options(const std::vector<std::string>& args)
+{
+    Options options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::string value;
+        bool inline_value = false;
+        if (arg.rfind("--", 0) == 0) {
+            size_t eq = arg.find('=');
+            if (eq != std::string::npos) {
+                value = arg.substr(eq + 1);
+                arg = arg.substr(0, eq);
+                inline_value = true;
+            }
+        }
+        if (is_value_option(arg)) {
+            if (!inline_value) {
+                if (i + 1 >= args.size())
+                    throw usage_error("todaysim: " + arg + " needs a value (try --help)");
+                value = args[++i];
+            }
+            apply_value(options, arg, value);
+            continue;
+        }
+        if (inline_value)
+            throw usage_error("todaysim: " + arg + " takes no value");
+        if (arg == "--help" || arg == "-h")
+            options.help = true;
+        else if (arg == "--version" || arg == "-V")
+            options.version = true;
+        else if (arg == "--text")
+            options.text = true;
+        else if (arg == "--quiet" || arg == "-q")
+            options.quiet = true;
+        else if (arg.rfind("-", 0) == 0 && arg != "-")
+            throw usage_error("todaysim: unknown option '" + arg + "' (try --help)");
+        else
+            throw usage_error("todaysim: unexpected argument '" + arg + "' (did you mean --scenario " +
+                              arg + "?)");
+    }
+    if (!options.png && !options.text && !options.trace) {
+        options.png = "today.png";
+        options.text = !options.quiet;
+    }
+    if (options.quiet)
+        options.text = false;
+    return options;
+}
+
+const char* help_text()
+{
+    return R"(Usage: todaysim [OPTION]...
+Loads Linkory.dll into a simulated Windows Mobile Today screen, drives it and shows
+what it drew: the item as text, a PNG of the screen and, on request, a trace of
+every host message and drawing call.
+
+Without --scenario the device's connections are this machine's own network
+interfaces: todaysim polls the item, opens its detail block and polls again.
+
+Input:
+  --scenario FILE   run a JSON scenario: device settings, connections, steps
+  --dll PATH        the plug-in to load (default: Linkory.dll beside todaysim)
+
+Device settings (override the scenario's "device"):
+  --dpi N|XxY       screen dots per inch (96, 131, 192, ... or 96x131)
+  --font-size N     the shell's UI font size in pixels; 'none': the shell
+                    answers without writing a size
+  --lang ID         device language, hexadecimal (0409 English, 0407 German)
+
+Output (without any of these: --text and --png today.png):
+  --png FILE        write the final Today screen as a PNG
+  --text            print the item as text
+  --trace FILE      write a JSON Lines trace of the run ('-' for stdout)
+  -q, --quiet       print nothing on stdout except a trace sent there
+
+  -h, --help        show this help and exit
+  -V, --version     show the version and exit
+
+Examples:
+  todaysim                                    live interfaces, text + today.png
+  todaysim --dpi 192 --png big.png            the same on a VGA screen
+  todaysim --scenario gprs.json --text        a scripted run, shown as text
+  todaysim --scenario gprs.json --trace - -q  the trace alone, on stdout
+  todaysim --lang 0407 --text                 German, if Linkory.0407.intl or
+                                              Linkory.0007.intl lies beside the dll
+
+Exit status: 0 success, 1 the run failed, 2 bad usage or a bad scenario.
+)";
+}
+
+}  // namespace todaysim

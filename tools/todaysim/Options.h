@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+// The command line of todaysim: what to run, which device settings to override, what to show.
+#ifndef LINKORY_TOOLS_TODAYSIM_OPTIONS_H
+#define LINKORY_TOOLS_TODAYSIM_OPTIONS_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace todaysim {
+
+struct Dpi {
+    int x = 96;
+    int y = 96;
+};
+
+struct Options {
+    bool help = false;
+    bool version = false;
+    bool quiet = false;              // nothing on stdout but a trace sent there
+    std::string scenario;            // empty: this machine's live network interfaces
+    std::string dll;                 // empty: Linkory.dll beside the todaysim executable
+    std::optional<std::string> png;  // where the final picture goes
+    bool text = false;               // print the item as text
+    std::optional<std::string> trace;  // "-" is standard output
+    // Device overrides; unset ones keep the scenario's values.
+    std::optional<Dpi> dpi;
+    bool font_size_set = false;
+    std::optional<int> font_size;    // set but empty: SHGetUIMetrics writes nothing
+    std::optional<uint16_t> language;
+};
+
+// Parses argv[1..]; throws a usage Failure naming the offending argument. Without any of
+// --png, --text or --trace the run prints the text view and writes today.png.
+Options parse_options(const std::vector<std::string>& args);
+
+const char* help_text();
+
+// Parses "96" or "96x131" (also "96,131"); false on anything else or values out of range.
+bool parse_dpi(const std::string& text, Dpi& dpi);
+
+// Parses a language identifier written in hexadecimal, with or without 0x: "0407", "0x0407".
+bool parse_language(const std::string& text, uint16_t& language);
+
+}  // namespace todaysim
+
+#endif

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+// Writes events as JSON Lines, one object per line, as they happen: a run that fails
+// half-way still leaves the trace up to the failure.
+#ifndef LINKORY_TOOLS_TODAYSIM_TRACEWRITER_H
+#define LINKORY_TOOLS_TODAYSIM_TRACEWRITER_H
+
+#include <cstdio>
+#include <string>
+
+#include "tools/todaysim/Event.h"
+
+namespace todaysim {
+
+class TraceWriter {
+public:
+    TraceWriter() = default;
+    ~TraceWriter();
+    TraceWriter(const TraceWriter&) = delete;
+    TraceWriter& operator=(const TraceWriter&) = delete;
+
+    // "-" is standard output; throws a run Failure when the file cannot be created.
+    void open(const std::string& path);
+    bool is_open() const { return file_ != nullptr; }
+    void write(const Event& event);
+    // Throws a run Failure if any write failed (a full disk, a closed pipe).
+    void close();
+
+private:
+    std::FILE* file_ = nullptr;
+    bool owned_ = false;
+    std::string path_;
+};
+
+}  // namespace todaysim
+
+#endif
