@@ -42,4 +42,16 @@ const SimResource* find_resource(HINSTANCE module, uint16_t type, uint16_t id)
     return nullptr;
 }
 
+bool has_resource_type(HINSTANCE module, uint16_t type)
+{
+    std::lock_guard<std::mutex> guard(tables_lock);
+    auto it = tables().find(module);
+    if (it == tables().end())
+        return false;
+    for (size_t i = 0; i < it->second.second; ++i)
+        if (it->second.first[i].type == type)
+            return true;
+    return false;
+}
+
 }  // namespace sim

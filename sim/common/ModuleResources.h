@@ -29,6 +29,8 @@ void register_module_resources(HINSTANCE module, const SimResource* table, size_
 void unregister_module_resources(HINSTANCE module);
 // The resource of that type and id in the module's table, or null.
 const SimResource* find_resource(HINSTANCE module, uint16_t type, uint16_t id);
+// Whether the module's table holds any resource of that type (false for an unknown module).
+bool has_resource_type(HINSTANCE module, uint16_t type);
 
 }  // namespace sim
 

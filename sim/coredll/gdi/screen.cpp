@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The screen: framebuffer, device contexts, device capabilities and the call recorder.
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "sim/common/Violations.h"
