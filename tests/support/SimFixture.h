@@ -14,6 +14,7 @@
 
 #include "sim/common/Violations.h"
 #include "sim/coredll/Sim.h"
+#include "sim/coredll/SimGdi.h"
 #include "sim/coredll/SimKernel.h"
 
 class SimFixture : public ::testing::Test {
@@ -42,6 +43,9 @@ protected:
         EXPECT_EQ(heap.live_bytes, heapBaseline.live_bytes) << "heap bytes leaked";
         EXPECT_EQ(sim::kernel::live_critical_sections(), sectionsBaseline) << "critical sections leaked";
         EXPECT_EQ(sim::kernel::held_critical_sections(), heldBaseline) << "critical sections left held";
+        EXPECT_EQ(sim::gdi::live_objects(), 0u) << "GDI objects leaked";
+        EXPECT_EQ(sim::gdi::live_dcs(), 0u) << "device contexts leaked";
+        EXPECT_EQ(sim::gdi::live_icons(), 0u) << "icons leaked";
     }
 
     // Claims one violation whose text contains `substring`; fails the test if none does.
