@@ -120,9 +120,13 @@ std::string render_text_view(const std::vector<Event>& events, const TextViewSty
         std::sort(row.pieces.begin(), row.pieces.end(), [](const Piece& a, const Piece& b) { return a.left < b.left; });
         std::string plain = row.icon.empty() ? "  " : row.icon + " ";
         std::string shown = plain;
-        for (const Piece& piece : row.pieces) {
+        for (size_t p = 0; p < row.pieces.size(); ++p) {
+            const Piece& piece = row.pieces[p];
+            // Pieces keep their horizontal place; a piece that would touch the one before it
+            // keeps one blank.
             size_t column = 2 + static_cast<size_t>(std::max(0L, (piece.left - base_left) / char_width));
-            size_t pad = display_width(plain) < column ? column - display_width(plain) : (plain.size() > 2 ? 1 : 0);
+            size_t used = display_width(plain);
+            size_t pad = used < column ? column - used : (p > 0 ? 1 : 0);
             plain += std::string(pad, ' ') + piece.text;
             bool bold = piece.bold && style.color;
             shown += std::string(pad, ' ') + (bold ? "\x1b[1m" : "") + piece.text + (bold ? "\x1b[0m" : "");

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+// Turns what the simulated device observes (window-procedure calls, GDI calls on the item's
+// device contexts, API misuse) into the run's events, in the order they happen.
+#ifndef LINKORY_TOOLS_TODAYSIM_RECORDER_H
+#define LINKORY_TOOLS_TODAYSIM_RECORDER_H
+
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+#include "tools/todaysim/Event.h"
+#include "tools/todaysim/TraceWriter.h"
+
+namespace sim::gdi {
+struct GdiCall;
+}
+namespace sim::user {
+struct MessageCall;
+}
+
+namespace todaysim {
+
+// Every event of a run, kept for the text view and written to the trace as it comes.
+class EventLog {
+public:
+    void set_trace(TraceWriter* trace) { trace_ = trace; }
+    void add(Event event);
+    const std::vector<Event>& events() const { return events_; }
+
+private:
+    std::vector<Event> events_;
+    TraceWriter* trace_ = nullptr;
+};
+
+class Recorder {
+public:
+    // Observes from now on; the item is the first child window the host gets.
+    Recorder(EventLog& log, HWND host);
+    ~Recorder();
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    HWND item() const { return item_; }
+    // Moves violations recorded so far into the log, each also handed back as "Api: what".
+    std::vector<std::string> collect_violations();
+
+private:
+    void on_message(const sim::user::MessageCall& call);
+    void on_gdi(const sim::gdi::GdiCall& call);
+
+    EventLog& log_;
+    HWND host_;
+    HWND item_ = nullptr;
+    int message_observer_ = -1;
+    int gdi_subscriber_ = -1;
+};
+
+// "WM_PAINT", "TODAYM_GETCOLOR", ... or "0x0123" for a message without a name here.
+std::string message_name(UINT msg);
+
+}  // namespace todaysim
+
+#endif
