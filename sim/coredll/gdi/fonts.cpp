@@ -4,7 +4,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include FT_SYNTHESIS_H
+#include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 #include <fontconfig/fontconfig.h>
 
@@ -32,9 +32,15 @@ namespace {
 const char* const kWineFonts[] = {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"};
 const char* const kFallbackFamilies[] = {"Tahoma", "DejaVu Sans"};
 
+// Stems of bold outlines are wider than this share of the em; regular ones are narrower.
+constexpr double kBoldStem = 0.13;
+// Synthetic bold widens stems to about this share of the em.
+constexpr double kSyntheticStem = 0.17;
+
 struct FileChoice {
     std::string path;
-    bool bold = false;  // the file itself is bold
+    bool bold = false;  // fontconfig calls the file bold (it may still have regular outlines)
+    double stem = 0;    // width of the stem of 'l', in ems
 };
 
 class FontLibrary {
@@ -70,6 +76,8 @@ public:
         for (const char* fallback : kFallbackFamilies)
             if (choice.path.empty())
                 choice = match(fallback, bold);
+        if (!choice.path.empty())
+            choice.stem = stem_width(choice.path);
         FileChoice& stored = choices_[key] = choice;
         return stored.path.empty() ? nullptr : &stored;
     }
@@ -98,6 +106,24 @@ public:
     }
 
 private:
+    // Wine's Tahoma Bold shares the regular outlines and only widens the advances, so the
+    // outlines themselves tell whether emboldening is still needed.
+    double stem_width(const std::string& path)
+    {
+        FT_Face face = nullptr;
+        double stem = 0;
+        if (!library_ || FT_New_Face(library_, path.c_str(), 0, &face) != 0)
+            return stem;
+        if (face->units_per_EM && FT_Load_Char(face, 'l', FT_LOAD_NO_SCALE | FT_LOAD_NO_BITMAP) == 0 &&
+            face->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+            FT_BBox box;
+            FT_Outline_Get_CBox(&face->glyph->outline, &box);
+            stem = static_cast<double>(box.xMax - box.xMin) / face->units_per_EM;
+        }
+        FT_Done_Face(face);
+        return stem;
+    }
+
     // Accepts fontconfig's answer only when it is the family asked for, not a substitute.
     static FileChoice match(const std::string& family, bool bold)
     {
@@ -184,7 +210,7 @@ std::string font_file(const LOGFONTW& lf, bool& synthetic_bold)
 {
     std::lock_guard<std::recursive_mutex> guard(gdi_lock());
     const FileChoice* choice = choose_file(lf);
-    synthetic_bold = choice && wants_bold(lf) && !choice->bold;
+    synthetic_bold = choice && wants_bold(lf) && choice->stem < kBoldStem;
     return choice ? choice->path : std::string();
 }
 
@@ -222,7 +248,14 @@ bool resolve_font(const LOGFONTW& lf, ResolvedFont& out)
         return false;
     double px = size26 / 64.0;
     out.face = sized;
-    out.synthetic_bold = wants_bold(lf) && !choice->bold;
+    out.synthetic_bold = wants_bold(lf) && choice->stem < kBoldStem;
+    if (out.synthetic_bold) {
+        out.embolden = std::lround((kSyntheticStem - choice->stem) * size26);
+        if (out.embolden < 16)
+            out.embolden = 16;
+        // A bold file keeps its own (already wider) advances.
+        out.widen_advance = !choice->bold;
+    }
     out.ascent = static_cast<int>(std::lround(win_ascent * px / upem));
     out.height = lf.lfHeight > 0 ? static_cast<int>(lf.lfHeight)
                                  : static_cast<int>(std::lround((win_ascent + win_descent) * px / upem));
@@ -246,9 +279,13 @@ const Glyph& glyph_for(const ResolvedFont& font, uint32_t code_point)
     // Embedded bitmap strikes in Wine's Tahoma render as hatched boxes: outlines only.
     if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0)
         return glyph;
-    if (font.synthetic_bold)
-        FT_GlyphSlot_Embolden(face->glyph);
-    glyph.advance = static_cast<int>((face->glyph->advance.x + 32) >> 6);
+    long advance = face->glyph->advance.x;
+    if (font.synthetic_bold && face->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+        FT_Outline_EmboldenXY(&face->glyph->outline, font.embolden, font.embolden / 2);
+        if (font.widen_advance)
+            advance += font.embolden;
+    }
+    glyph.advance = static_cast<int>((advance + 32) >> 6);
     if (FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0)
         return glyph;
     const FT_Bitmap& bitmap = face->glyph->bitmap;

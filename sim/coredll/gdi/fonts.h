@@ -17,6 +17,8 @@ struct FaceEntry;
 struct ResolvedFont {
     FaceEntry* face = nullptr;
     bool synthetic_bold = false;
+    long embolden = 0;            // stem widening in 26.6 pixels, when synthetic
+    bool widen_advance = false;   // whether emboldening also widens the advances
     int ascent = 0;
     int height = 0;
     int underline_offset = 1;  // below the baseline
