@@ -4,6 +4,7 @@
 #define LINKORY_SIM_COREDLL_SIMKERNEL_H
 
 #include <cstddef>
+#include <string>
 
 #include "platform/win32.h"
 
@@ -48,6 +49,28 @@ constexpr size_t kHeapMaxBlock = 32u * 1024u * 1024u;
 size_t live_critical_sections();
 // Live sections that some thread has entered and not left.
 size_t held_critical_sections();
+
+// ---- Files -----------------------------------------------------------------------
+
+// File handles open now (a reset closes them all).
+size_t live_file_handles();
+// The n-th ReadFile call from now (n = 1: the next) fails once with `error`, reading
+// nothing; 0 disarms. A reset disarms it too.
+void read_fail_nth(unsigned long n, DWORD error);
+void read_fail_off();
+// ReadFile calls on live handles so far: the range a read-failure sweep walks.
+unsigned long read_call_count();
+
+// ---- Modules and language --------------------------------------------------------
+
+// GetModuleFileNameW answers `path` for `module` (any text, even empty or without a dot)
+// until the override is cleared or the device is reset. An empty path gives a result of
+// 0 with the last error left as it was, as for any successful call.
+void override_module_path(HMODULE module, std::u16string path);
+void clear_module_path_override(HMODULE module);
+
+// The language GetUserDefaultUILanguage answers; 0x0409 after a reset.
+void set_device_language(LANGID language);
 
 }  // namespace sim::kernel
 

@@ -2,8 +2,9 @@
 // Test fixture that boots a fresh simulated device and fails a test that misuses it or leaks.
 //
 // SetUp resets the device and records baselines; TearDown fails the test on every
-// violation it did not claim with ExpectViolation, and on heap blocks or critical
-// sections left behind. A subclass that overrides TearDown must call SimFixture::TearDown.
+// violation it did not claim with ExpectViolation, and on heap blocks, critical
+// sections or file handles left behind. A subclass that overrides TearDown must call
+// SimFixture::TearDown.
 #ifndef LINKORY_TESTS_SUPPORT_SIMFIXTURE_H
 #define LINKORY_TESTS_SUPPORT_SIMFIXTURE_H
 
@@ -25,6 +26,7 @@ protected:
         heapBaseline = sim::kernel::heap_stats();
         sectionsBaseline = sim::kernel::live_critical_sections();
         heldBaseline = sim::kernel::held_critical_sections();
+        filesBaseline = sim::kernel::live_file_handles();
     }
 
     void TearDown() override
@@ -43,6 +45,7 @@ protected:
         EXPECT_EQ(heap.live_bytes, heapBaseline.live_bytes) << "heap bytes leaked";
         EXPECT_EQ(sim::kernel::live_critical_sections(), sectionsBaseline) << "critical sections leaked";
         EXPECT_EQ(sim::kernel::held_critical_sections(), heldBaseline) << "critical sections left held";
+        EXPECT_EQ(sim::kernel::live_file_handles(), filesBaseline) << "file handles leaked";
         EXPECT_EQ(sim::gdi::live_objects(), 0u) << "GDI objects leaked";
         EXPECT_EQ(sim::gdi::live_dcs(), 0u) << "device contexts leaked";
         EXPECT_EQ(sim::gdi::live_icons(), 0u) << "icons leaked";
@@ -77,6 +80,7 @@ private:
 
     size_t sectionsBaseline = 0;
     size_t heldBaseline = 0;
+    size_t filesBaseline = 0;
     std::vector<std::string> pending;
 };
 
