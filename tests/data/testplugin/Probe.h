@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+// What the test plug-in saw and how it should behave, shared between it and the tests.
+//
+// The probe lives in its own shared library so the plug-in (a module whose symbols are all
+// hidden) and the test executable reach the same instance.
+#ifndef LINKORY_TESTS_DATA_TESTPLUGIN_PROBE_H
+#define LINKORY_TESTS_DATA_TESTPLUGIN_PROBE_H
+
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+
+namespace testplugin {
+
+struct Probe {
+    // Everything the plug-in was called for, in order: "attach", "detach", "init",
+    // "create", "destroy", "poll", "down 3,4", "up 3,4", "received 40", "lost", "action 13",
+    // "erase", "paint", "color 268435460".
+    std::vector<std::string> events;
+
+    // Behaviour, set by a test before the plug-in runs.
+    BOOL attach_result = TRUE;      // what DllMain answers to DLL_PROCESS_ATTACH
+    DWORD height = 24;              // the cyp the item reports when polled
+    bool leave_windows = false;     // DLL_PROCESS_DETACH leaves the item windows alive
+    bool accept_selection = true;   // answer to WM_TODAYCUSTOM_RECEIVEDSELECTION
+    bool take_selection_on_tap = true;
+
+    // Observations.
+    HINSTANCE attach_module = nullptr;  // the handle DllMain was given
+    bool icon_at_attach = false;        // LoadImageW of its own icon worked inside DllMain
+    HWND last_parent = nullptr;         // parent given to InitializeCustomItem
+
+    void record(const std::string& event) { events.push_back(event); }
+    // The events since the last call, then forgets them.
+    std::vector<std::string> take();
+};
+
+Probe& probe();
+
+}  // namespace testplugin
+
+#endif
