@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: MIT
+// A fixture for window-manager tests: a test class whose procedure a test can script, and a
+// log of procedure calls rendered as compact text ("P:WM_DESTROY/0" = window P, depth 0).
+#ifndef LINKORY_TESTS_SIM_USER_USERTESTSUPPORT_H
+#define LINKORY_TESTS_SIM_USER_USERTESTSUPPORT_H
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "sim/coredll/SimGdi.h"
+#include "sim/coredll/SimUser.h"
+#include "support/SimFixture.h"
+
+inline std::string Str(const RECT& r)
+{
+    return std::to_string(r.left) + ',' + std::to_string(r.top) + ',' + std::to_string(r.right) + ',' +
+           std::to_string(r.bottom);
+}
+
+// Returns true when it handled the message and set `result`; otherwise DefWindowProcW answers.
+using Script = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT& result)>;
+
+class UserFixture : public SimFixture {
+protected:
+    void SetUp() override
+    {
+        SimFixture::SetUp();
+        current = this;
+        observer = sim::user::add_message_observer([this](const sim::user::MessageCall& call) { Record(call); });
+    }
+
+    void TearDown() override
+    {
+        sim::user::remove_message_observer(observer);
+        for (HWND hwnd : windows)
+            if (IsWindow(hwnd))
+                DestroyWindow(hwnd);
+        script = nullptr;
+        EXPECT_EQ(sim::user::live_windows(), 0u) << "windows left alive";
+        EXPECT_EQ(sim::gdi::live_dcs(), 0u) << "device contexts left open";
+        current = nullptr;
+        SimFixture::TearDown();
+    }
+
+    // Registers the scripted class once per test; `style` and `brush` as in WNDCLASSW.
+    ATOM RegisterTestClass(const WCHAR* name = TEXT("TestWnd"), UINT style = 0, HBRUSH brush = nullptr)
+    {
+        WNDCLASSW wc{};
+        wc.style = style;
+        wc.lpfnWndProc = &UserFixture::Proc;
+        wc.hbrBackground = brush;
+        wc.lpszClassName = name;
+        return RegisterClassW(&wc);
+    }
+
+    // A window of the test class, named for the log by `role` (one letter).
+    HWND Make(char role, DWORD style, HWND parent = nullptr, RECT r = RECT{0, 0, 100, 50},
+              const WCHAR* cls = TEXT("TestWnd"))
+    {
+        pendingRole = role;
+        HWND hwnd = CreateWindowExW(0, cls, TEXT("t"), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                    parent, nullptr, nullptr, nullptr);
+        if (hwnd) {
+            roles[hwnd] = role;
+            windows.push_back(hwnd);
+        }
+        return hwnd;
+    }
+
+    // The log since the last call, one "R:MSG/depth" token per call (+d inside DefWindowProcW,
+    // +p sent by BeginPaint); cleared on return.
+    std::string Log()
+    {
+        std::string out;
+        for (const Entry& e : entries) {
+            if (!out.empty())
+                out += ' ';
+            out += e.role;
+            out += ':' + Name(e.call.msg) + '/' + std::to_string(e.call.depth);
+            if (e.call.from_def_window_proc)
+                out += "+d";
+            if (e.call.from_begin_paint)
+                out += "+p";
+        }
+        entries.clear();
+        return out;
+    }
+
+    struct Entry {
+        char role;
+        sim::user::MessageCall call;  // result filled in on exit
+    };
+    std::vector<Entry> entries;
+    std::map<HWND, char> roles;
+    std::vector<HWND> windows;
+    Script script;
+    char pendingRole = '?';
+    int observer = 0;
+
+    static inline UserFixture* current = nullptr;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        LRESULT result = 0;
+        if (current && current->script && current->script(hwnd, msg, wParam, lParam, result))
+            return result;
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+
+    void Record(const sim::user::MessageCall& call)
+    {
+        if (!call.exit) {
+            // A window is named at its first message, which comes before CreateWindowExW returns.
+            auto it = roles.emplace(call.hwnd, pendingRole).first;
+            entries.push_back(Entry{it->second, call});
+            open.push_back(entries.size() - 1);
+            return;
+        }
+        if (!open.empty()) {
+            entries[open.back()].call.result = call.result;
+            open.pop_back();
+        }
+    }
+
+    static std::string Name(UINT msg)
+    {
+        static const std::map<UINT, const char*> names = {
+            {WM_CREATE, "WM_CREATE"}, {WM_DESTROY, "WM_DESTROY"}, {WM_NCDESTROY, "WM_NCDESTROY"},
+            {WM_MOVE, "WM_MOVE"}, {WM_SIZE, "WM_SIZE"}, {WM_PAINT, "WM_PAINT"},
+            {WM_ERASEBKGND, "WM_ERASEBKGND"}, {WM_SHOWWINDOW, "WM_SHOWWINDOW"},
+            {WM_WINDOWPOSCHANGING, "WM_WINDOWPOSCHANGING"}, {WM_WINDOWPOSCHANGED, "WM_WINDOWPOSCHANGED"},
+            {WM_CLOSE, "WM_CLOSE"}};
+        auto it = names.find(msg);
+        return it != names.end() ? it->second : "WM_" + std::to_string(msg);
+    }
+
+    std::vector<size_t> open;
+};
+
+#endif
