@@ -1,0 +1,264 @@
+// SPDX-License-Identifier: MIT
+// CTodayItem: scale factor, creation, polls, taps, selection, background and other messages.
+#include <gtest/gtest.h>
+
+#include "sim/coredll/SimGdi.h"
+#include "unit/framework/FrameworkFixture.h"
+
+namespace {
+
+class TodayItem : public FrameworkFixture {
+protected:
+    void TearDown() override
+    {
+        delete item;
+        FrameworkFixture::TearDown();
+    }
+
+    void Make() { item = MakeItem(); }
+
+    LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0)
+    {
+        return SendMessageW(item->Window(), msg, wParam, lParam);
+    }
+
+    size_t RequestsOf(UINT msg)
+    {
+        size_t count = 0;
+        for (const FakeHost::Request& request : host->Requests())
+            count += request.msg == msg ? 1 : 0;
+        return count;
+    }
+
+    ProbeItem* item = NULL;
+};
+
+// The framebuffer holds 0x00RRGGBB; a COLORREF is 0x00BBGGRR.
+uint32_t ScreenColor(COLORREF color)
+{
+    return (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
+}
+
+}  // namespace
+
+TEST_F(TodayItem, ScaleFactorIsDpiTimesOneNinetySixth)
+{
+    struct Case {
+        int dpiX, dpiY;
+        double x, y;
+    };
+    const Case kCases[] = {{96, 96, 1.0, 1.0}, {192, 192, 2.0, 2.0}, {130, 192, 1.3541666666666665, 2.0}};
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.dpiX);
+        sim::gdi::set_screen(240, 320, c.dpiX, c.dpiY);
+        ProbeItem probe;
+        EXPECT_EQ(probe.ScaleX(), c.x);
+        EXPECT_EQ(probe.ScaleY(), c.y);
+    }
+    sim::user::fail_screen_dc(true);
+    ProbeItem blind;
+    EXPECT_EQ(blind.ScaleX(), 1.0);
+    EXPECT_EQ(blind.ScaleY(), 1.0);
+}
+
+TEST_F(TodayItem, CreateMakesAVisibleChildAndCallsBack)
+{
+    ProbeItem probe;
+    HWND window = probe.Create(instance, &host->Record(), host->Window());
+    ASSERT_NE(window, (HWND)NULL);
+    EXPECT_EQ(probe.hwndAtCreate, window);
+    EXPECT_EQ(probe.calls, (std::vector<std::string>{"OnCreate", "OnAfterCreate window"}));
+    EXPECT_EQ(probe.Parent(), host->Window());
+    EXPECT_EQ(probe.Instance(), instance);
+    sim::user::WindowInfo info;
+    ASSERT_TRUE(sim::user::describe_window(window, info));
+    EXPECT_EQ(info.parent, host->Window());
+    EXPECT_EQ(info.style, static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
+    EXPECT_EQ(info.ex_style, static_cast<DWORD>(WS_EX_TRANSPARENT));
+    EXPECT_EQ(info.window_rect.right - info.window_rect.left, 240);
+    EXPECT_EQ(info.window_rect.bottom - info.window_rect.top, 0);
+}
+
+TEST_F(TodayItem, CreateWithoutWindow)
+{
+    ProbeItem probe;
+    host->Record().fEnabled = FALSE;
+    EXPECT_EQ(probe.Create(instance, &host->Record(), host->Window()), (HWND)NULL);
+    EXPECT_TRUE(probe.calls.empty()) << "a disabled record must not reach OnAfterCreate";
+
+    // Enabled, but the window cannot be made (a child needs a parent).
+    host->Record().fEnabled = TRUE;
+    EXPECT_EQ(probe.Create(instance, &host->Record(), NULL), (HWND)NULL);
+    ExpectViolation("WS_CHILD without a parent");
+    EXPECT_EQ(probe.calls, std::vector<std::string>{"OnAfterCreate none"});
+    EXPECT_EQ(probe.Parent(), (HWND)NULL);
+}
+
+TEST_F(TodayItem, PollAnswersWhetherTheHeightChanged)
+{
+    struct Case {
+        const char* name;
+        int height;
+        int heightOnRefresh;
+        BOOL refreshAnswer;
+        DWORD cyp;
+        LRESULT answer;
+        DWORD cypAfter;
+    };
+    const Case kCases[] = {
+        {"same height", 40, -1, FALSE, 40, FALSE, 40},
+        {"grown since the last poll", 40, -1, FALSE, 20, TRUE, 40},
+        {"new content at the same height", 40, -1, TRUE, 40, FALSE, 40},
+        {"height set during the poll", 20, 55, FALSE, 20, TRUE, 55},
+        {"shrunk to nothing", 0, -1, FALSE, 20, TRUE, 0},
+    };
+    Make();
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        item->SetHeight(c.height);
+        item->heightOnRefresh = c.heightOnRefresh;
+        item->refreshAnswer = c.refreshAnswer;
+        host->Record().cyp = c.cyp;
+        item->calls.clear();
+        EXPECT_EQ(host->Poll(item->Window()), c.answer);
+        EXPECT_EQ(host->Record().cyp, c.cypAfter);
+        EXPECT_EQ(item->calls, std::vector<std::string>{"OnQueryRefreshCache"});
+    }
+    // A poll without a record still refreshes, and changes nothing.
+    item->calls.clear();
+    EXPECT_EQ(Send(WM_TODAYCUSTOM_QUERYREFRESHCACHE), FALSE);
+    EXPECT_EQ(item->calls, std::vector<std::string>{"OnQueryRefreshCache"});
+}
+
+TEST_F(TodayItem, TapRequestsSelectionOnlyWhenItShould)
+{
+    struct Case {
+        const char* name;
+        BOOL selectable, selectOnTap, selected;
+        size_t requests;
+    };
+    const Case kCases[] = {
+        {"plain tap", TRUE, TRUE, FALSE, 1},
+        {"already selected", TRUE, TRUE, TRUE, 0},
+        {"select-on-tap off", TRUE, FALSE, FALSE, 0},
+        {"not selectable", FALSE, TRUE, FALSE, 0},
+    };
+    Make();
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        item->SetSelectable(TRUE);
+        Send(c.selected ? WM_TODAYCUSTOM_RECEIVEDSELECTION : WM_TODAYCUSTOM_LOSTSELECTION);
+        item->SetSelectable(c.selectable);
+        item->SetSelectOnTap(c.selectOnTap);
+        item->calls.clear();
+        host->ClearRequests();
+        EXPECT_EQ(Send(WM_LBUTTONDOWN, 0, MAKELPARAM(5, 7)), 0);
+        EXPECT_EQ(RequestsOf(TODAYM_TOOKSELECTION), c.requests);
+        if (c.requests != 0) {
+            EXPECT_EQ(host->Requests()[0].wParam, reinterpret_cast<WPARAM>(item->Window()));
+        }
+        EXPECT_EQ(item->calls, std::vector<std::string>{"OnLButtonDown 5 7"});
+        EXPECT_EQ(item->Selected(), c.selected) << "a tap must not change the selection by itself";
+    }
+    // Coordinates are unsigned 16-bit halves.
+    item->calls.clear();
+    EXPECT_EQ(Send(WM_LBUTTONUP, 0, MAKELPARAM(0xFFFF, 0x8000)), 0);
+    EXPECT_EQ(item->calls, std::vector<std::string>{"OnLButtonUp 65535 32768"});
+}
+
+TEST_F(TodayItem, SelectionGivenAndTaken)
+{
+    Make();
+    item->receivedAnswer = FALSE;
+    EXPECT_EQ(Send(WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN), 0) << "the item may decline";
+    EXPECT_FALSE(item->Selected());
+    item->receivedAnswer = TRUE;
+    EXPECT_EQ(Send(WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN), 1);
+    EXPECT_TRUE(item->Selected());
+    host->ClearRequests();
+    EXPECT_EQ(item->GetTextColor(), RGB(255, 255, 255));
+    item->TakeSelection();
+    EXPECT_EQ(RequestsOf(TODAYM_TOOKSELECTION), 0u);
+
+    EXPECT_EQ(Send(WM_TODAYCUSTOM_LOSTSELECTION, VK_UP), 0);
+    EXPECT_FALSE(item->Selected());
+    EXPECT_EQ(item->GetTextColor(), RGB(0, 0, 0));
+    item->TakeSelection();
+    ASSERT_EQ(host->Requests().size(), 3u);
+    EXPECT_EQ(host->Requests()[0].wParam, static_cast<WPARAM>(TODAYCOLOR_HIGHLIGHTEDTEXT));
+    EXPECT_EQ(host->Requests()[1].wParam, static_cast<WPARAM>(TODAYCOLOR_TEXT));
+    EXPECT_EQ(host->Requests()[2].msg, static_cast<UINT>(TODAYM_TOOKSELECTION));
+    EXPECT_EQ(host->Requests()[2].wParam, reinterpret_cast<WPARAM>(item->Window()));
+
+    item->SetSelectable(FALSE);
+    item->calls.clear();
+    EXPECT_EQ(Send(WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN), 0);
+    EXPECT_FALSE(item->Selected());
+    EXPECT_TRUE(item->calls.empty()) << "an unselectable item is not asked";
+}
+
+TEST_F(TodayItem, OtherMessagesAreAnsweredWithoutTheDefaultProcedure)
+{
+    Make();
+    const UINT kUnlisted[] = {WM_TODAYCUSTOM_CLEARCACHE, WM_SIZE, WM_KEYDOWN, WM_TIMER, WM_COMMAND, WM_USER + 1};
+    interpose::def_proc_calls().clear();
+    for (UINT msg : kUnlisted) {
+        SCOPED_TRACE(msg);
+        EXPECT_EQ(Send(msg, 1, 2), 0);
+    }
+    EXPECT_EQ(Send(WM_TODAYCUSTOM_USERNAVIGATION, 4), 0) << "navigation is off by default";
+    EXPECT_EQ(Send(WM_TODAYCUSTOM_ACTION, VK_RETURN), 0);
+    EXPECT_EQ(interpose::def_proc_count(item->Window()), 0u);
+    EXPECT_EQ(item->calls, std::vector<std::string>{"OnAction 13"});
+
+    item->SetNavigation(TRUE);
+    EXPECT_EQ(Send(WM_TODAYCUSTOM_USERNAVIGATION, 4), 5);
+}
+
+TEST_F(TodayItem, BackgroundIsWatermarkHighlightOrCustom)
+{
+    Make();
+    ASSERT_TRUE(SetWindowPos(item->Window(), NULL, 0, 0, 240, 20, SWP_NOZORDER));
+    host->SetColor(TODAYCOLOR_HIGHLIGHT, RGB(10, 20, 200));
+    host->SetWatermarkColor(RGB(230, 230, 170));
+    struct Case {
+        const char* name;
+        BOOL selected, customErase;
+        uint32_t pixel;
+        UINT request;
+    };
+    const Case kCases[] = {
+        {"unselected", FALSE, FALSE, ScreenColor(RGB(230, 230, 170)), TODAYM_DRAWWATERMARK},
+        {"selected", TRUE, FALSE, ScreenColor(RGB(10, 20, 200)), TODAYM_GETCOLOR},
+        {"custom erase", TRUE, TRUE, 0xC0C0C0, 0},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        Send(c.selected ? WM_TODAYCUSTOM_RECEIVEDSELECTION : WM_TODAYCUSTOM_LOSTSELECTION);
+        item->SetCustomErase(c.customErase);
+        sim::gdi::clear_screen(0);
+        host->ClearRequests();
+        item->calls.clear();
+        ASSERT_TRUE(item->Redraw());
+        EXPECT_EQ(sim::gdi::pixel(0, 0), c.pixel);
+        EXPECT_EQ(sim::gdi::pixel(239, 19), c.pixel);
+        EXPECT_NE(sim::gdi::pixel(120, 20), c.pixel) << "painted outside the item";
+        if (c.request == 0) {
+            EXPECT_TRUE(host->Requests().empty());
+        } else {
+            ASSERT_EQ(host->Requests().size(), 1u);
+            EXPECT_EQ(host->Requests()[0].msg, c.request);
+        }
+        if (c.request == TODAYM_DRAWWATERMARK) {
+            const TODAYDRAWWATERMARKINFO& info = host->Requests()[0].watermark;
+            EXPECT_EQ(info.hwnd, item->Window());
+            EXPECT_EQ(info.rc.right, 240);
+            EXPECT_EQ(info.rc.bottom, 20);
+        }
+        EXPECT_EQ(item->calls.back(), "OnPaint 240x20");
+    }
+    // Whatever is drawn, the erase itself is always answered 1.
+    HDC dc = GetDC(item->Window());
+    EXPECT_EQ(Send(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc)), 1);
+    ReleaseDC(item->Window(), dc);
+}
