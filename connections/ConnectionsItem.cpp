@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: MIT
+// CConnectionsItem: construction, binding to the language table, icons and input.
+#include "connections/ConnectionsItem.h"
+
+#include "intl/IntlEmptySection.h"
+#include "intl/IntlTable.h"
+
+namespace {
+
+// Icon resources of the library.
+const WORD kIdleIcon = 5;
+const WORD kConnectedIcon = 101;
+const WORD kExpandIcon = 104;
+const WORD kCollapseIcon = 105;
+
+// The screen's density, read once for the library's life (-1 without a screen context).
+bool dpiKnown = false;
+int dpiX = 0;
+int dpiY = 0;
+
+HICON LoadItemIcon(HINSTANCE module, WORD id, int cx, int cy)
+{
+    return (HICON)LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, cx, cy, 0);
+}
+
+}  // namespace
+
+CConnectionsItem::CConnectionsItem()
+    : typeNames(),
+      destinations(FALSE, FALSE),
+      statusBuffer(nullptr),
+      statusBufferSize(0),
+      mainSection(nullptr),
+      connectedIcon(nullptr),
+      idleIcon(nullptr),
+      expandIcon(nullptr),
+      collapseIcon(nullptr),
+      connectedCount(0),
+      normalFont(nullptr),
+      boldFont(nullptr),
+      normalFontHeight(0),
+      smallFont(nullptr),
+      smallFontHeight(0),
+      collapsed(TRUE),
+      toggleBox{0, 0, 0, 0}
+{
+    destinations.SetOwnership(TRUE);
+    // A tap asks for the selection only outside the toggle box: OnLButtonDown decides.
+    SetSelectOnTap(FALSE);
+}
+
+CConnectionsItem::~CConnectionsItem()
+{
+    if (statusBuffer) {
+        LocalFree(statusBuffer);
+        statusBuffer = nullptr;
+        statusBufferSize = 0;
+    }
+    ReleaseIcons();
+    destinations.RemoveAll();
+}
+
+HWND CConnectionsItem::Initialize(HINSTANCE module, TODAYLISTITEM* item, HWND parent, CIntlTable* table)
+{
+    // Without a table every text is its built-in default.
+    mainSection = table ? table->FindSection(TEXT("Main")) : CIntlEmptySection::Get();
+    if (!mainSection)
+        mainSection = CIntlEmptySection::Get();
+    typeNames.Attach(table);
+    return Create(module, item, parent);
+}
+
+void CConnectionsItem::OnAfterCreate()
+{
+    if (!dpiKnown) {
+        dpiX = GetScreenDeviceCaps(LOGPIXELSX);
+        dpiY = GetScreenDeviceCaps(LOGPIXELSY);
+        dpiKnown = true;
+    }
+
+    // A second window for the same item loads the icons again; HICONs are released with
+    // DestroyIcon, which DeleteObject would not do.
+    ReleaseIcons();
+    int bigX = (dpiX + 3) * 16 / 96;
+    int bigY = (dpiY + 3) * 16 / 96;
+    int toggleX = (dpiX * 10 + 48) / 96;
+    int toggleY = (dpiY * 10 + 48) / 96;
+    connectedIcon = LoadItemIcon(hInstance, kConnectedIcon, bigX, bigY);
+    idleIcon = LoadItemIcon(hInstance, kIdleIcon, bigX, bigY);
+    expandIcon = LoadItemIcon(hInstance, kExpandIcon, toggleX, toggleY);
+    collapseIcon = LoadItemIcon(hInstance, kCollapseIcon, toggleX, toggleY);
+
+    SetHeight((int)(20.0 * scaleY));
+}
+
+void CConnectionsItem::ReleaseIcons()
+{
+    HICON* icons[] = {&connectedIcon, &idleIcon, &expandIcon, &collapseIcon};
+    for (HICON* icon : icons) {
+        if (*icon) {
+            DestroyIcon(*icon);
+            *icon = nullptr;
+        }
+    }
+}
+
+void CConnectionsItem::OnLButtonDown(int x, int y)
+{
+    POINT point = {x, y};
+    if (PtInRect(&toggleBox, point))
+        OnAction(0);
+    else
+        TakeSelection();
+}
+
+void CConnectionsItem::OnAction(WPARAM)
+{
+    collapsed = collapsed ? FALSE : TRUE;
+    // The new height reaches the host at its next poll.
+    Redraw();
+}

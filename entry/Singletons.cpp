@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: MIT
+// The library's process-wide state.
+#include "entry/Singletons.h"
+
+#include <new>
+
+#include "connections/ConnectionsItem.h"
+#include "intl/IntlTable.h"
+
+HINSTANCE Singletons::module = nullptr;
+CIntlTable* Singletons::table = nullptr;
+CConnectionsItem* Singletons::item = nullptr;
+
+void Singletons::Create()
+{
+    if (!table) {
+        table = new (std::nothrow) CIntlTable();
+        // Language 0 is the user's language at this moment; the file is read once per load,
+        // and without one every text keeps its built-in default.
+        if (table)
+            table->Load(module, 0);
+    }
+    if (!item)
+        item = new (std::nothrow) CConnectionsItem();
+}
+
+void Singletons::Release()
+{
+    delete item;
+    item = nullptr;
+    delete table;
+    table = nullptr;
+}
