@@ -12,10 +12,10 @@ const unsigned kPrimaryLanguageMask = 0x3FF;
 
 // A platform call that failed without leaving an error behind must still not read as
 // success to our caller.
-DWORD PlatformError()
+DWORD PlatformError(DWORD fallback)
 {
     DWORD error = GetLastError();
-    return error != ERROR_SUCCESS ? error : ERROR_INTERNAL_ERROR;
+    return error != ERROR_SUCCESS ? error : fallback;
 }
 
 // "<path up to the dot>.XXXX.intl": at least four upper-case hex digits of the language.
@@ -41,8 +41,9 @@ DWORD CIntlTable::LoadLanguage(LANGID language)
 
     WCHAR modulePath[kModulePathSize];
     DWORD copied = GetModuleFileNameW(hInstance, modulePath, kModulePathSize);
+    // No path and no error: the library's path is as good as empty.
     if (copied == 0)
-        return PlatformError();
+        return PlatformError(ERROR_INVALID_STATE);
     // A path cut to the buffer would name some other file.
     if (copied >= kModulePathSize)
         return ERROR_INSUFFICIENT_BUFFER;
@@ -132,7 +133,7 @@ DWORD CIntlTable::OpenLanguageFile(const WCHAR* path, HANDLE* file)
     *file = INVALID_HANDLE_VALUE;
     HANDLE opened = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (opened == INVALID_HANDLE_VALUE)
-        return PlatformError();
+        return PlatformError(ERROR_INTERNAL_ERROR);
     WCHAR mark = 0;
     DWORD error = ReadUnit(opened, &mark);
     if (error != ERROR_SUCCESS || mark != kByteOrderMark) {
@@ -152,7 +153,7 @@ DWORD CIntlTable::ReadUnit(HANDLE file, WCHAR* unit)
     BYTE bytes[2] = {0, 0};
     DWORD read = 0;
     if (!ReadFile(file, bytes, sizeof bytes, &read, nullptr))
-        return PlatformError();
+        return PlatformError(ERROR_INTERNAL_ERROR);
     // A lone byte at the very end makes no unit.
     if (read < sizeof bytes)
         return ERROR_HANDLE_EOF;

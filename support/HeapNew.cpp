@@ -1,18 +1,22 @@
 // SPDX-License-Identifier: MIT
 // Global operator new and delete on the device's local heap (LocalAlloc / LocalFree).
 //
-// Every object of the binary that links this comes from the same heap as its string and
-// array storage, so the heap's counters and failure injection cover object allocations
-// too. The nothrow forms are the ones the plug-in uses: null on failure.
+// The nothrow forms are the ones the plug-in uses: they allocate on the local heap, so
+// the plug-in's objects are counted and can be failed with its string and array storage,
+// and they return null on failure.
 //
-// The throwing forms return null as well instead of throwing std::bad_alloc. That is
-// what the device compiler's new does, it keeps exceptions out of the plug-in, and it
-// never reaches std::terminate. Binaries that link this are compiled with -fcheck-new, so
-// a new-expression tests the result before it constructs anything. Library code that
-// calls a throwing form directly and relies on it never failing is only ever run with
-// failure injection switched off.
+// The throwing forms serve the C++ runtime and test harness linked into the same binary
+// (and the simulated device's own bookkeeping); they take memory from the C runtime's heap
+// and stay out of the device's counters and failure injection. They never throw either:
+// on exhaustion they return null, as the device compiler's new does, which keeps
+// exceptions and std::terminate out of the plug-in. Binaries that link this are compiled
+// with -fcheck-new, so a new-expression tests the result before constructing anything.
+//
+// Each block starts with a small header naming the heap it came from (and the address
+// that heap gave out), so every delete form returns it to the right heap.
 #include <stddef.h>
 #include <stdint.h>
+#include <stdlib.h>
 
 #include <new>
 
@@ -20,139 +24,148 @@
 
 namespace {
 
-void* HeapAllocate(size_t size)
-{
-    return LocalAlloc(LMEM_FIXED, size);
-}
+enum HeapKind : uintptr_t { kLocalHeap = 0x4C6F6341, kRuntimeHeap = 0x52756E54 };
 
-void HeapRelease(void* block)
-{
-    if (block)
-        LocalFree(block);
-}
+struct BlockHeader {
+    void* raw;
+    uintptr_t kind;
+};
 
-// Over-aligned blocks keep the heap's own pointer in the slot just below the address
-// handed out, which is where the aligned deletes find it.
-void* HeapAllocateAligned(size_t size, std::align_val_t alignment)
+// A multiple of every fundamental alignment, so the default alignment survives it.
+const size_t kHeaderSize = 16;
+static_assert(sizeof(BlockHeader) <= kHeaderSize, "header must fit in front of the block");
+
+void* Allocate(size_t size, size_t align, HeapKind kind)
 {
-    size_t align = static_cast<size_t>(alignment);
-    if (align < sizeof(void*))
-        align = sizeof(void*);
-    if (size > SIZE_MAX - align - sizeof(void*))
+    size_t extra = kHeaderSize + (align > alignof(max_align_t) ? align - 1 : 0);
+    if (size > SIZE_MAX - extra)
         return nullptr;
-    void* raw = HeapAllocate(size + align + sizeof(void*));
+    void* raw = kind == kLocalHeap ? LocalAlloc(LMEM_FIXED, size + extra) : malloc(size + extra);
     if (!raw)
         return nullptr;
-    uintptr_t first = reinterpret_cast<uintptr_t>(raw) + sizeof(void*);
-    uintptr_t aligned = (first + align - 1) & ~(static_cast<uintptr_t>(align) - 1);
-    reinterpret_cast<void**>(aligned)[-1] = raw;
-    return reinterpret_cast<void*>(aligned);
+    uintptr_t user = reinterpret_cast<uintptr_t>(raw) + kHeaderSize;
+    if (align > alignof(max_align_t))
+        user = (user + align - 1) & ~(static_cast<uintptr_t>(align) - 1);
+    BlockHeader* header = reinterpret_cast<BlockHeader*>(user - kHeaderSize);
+    header->raw = raw;
+    header->kind = kind;
+    return reinterpret_cast<void*>(user);
 }
 
-void HeapReleaseAligned(void* block)
+void Release(void* block)
 {
-    if (block)
-        HeapRelease(static_cast<void**>(block)[-1]);
+    if (!block)
+        return;
+    BlockHeader* header = reinterpret_cast<BlockHeader*>(static_cast<char*>(block) - kHeaderSize);
+    if (header->kind == kLocalHeap)
+        LocalFree(header->raw);
+    else
+        free(header->raw);
+}
+
+size_t Align(std::align_val_t alignment)
+{
+    return static_cast<size_t>(alignment);
 }
 
 }  // namespace
 
 void* operator new(size_t size)
 {
-    return HeapAllocate(size);
+    return Allocate(size, 0, kRuntimeHeap);
 }
 
 void* operator new[](size_t size)
 {
-    return HeapAllocate(size);
+    return Allocate(size, 0, kRuntimeHeap);
 }
 
 void* operator new(size_t size, const std::nothrow_t&) noexcept
 {
-    return HeapAllocate(size);
+    return Allocate(size, 0, kLocalHeap);
 }
 
 void* operator new[](size_t size, const std::nothrow_t&) noexcept
 {
-    return HeapAllocate(size);
+    return Allocate(size, 0, kLocalHeap);
 }
 
 void operator delete(void* block) noexcept
 {
-    HeapRelease(block);
+    Release(block);
 }
 
 void operator delete[](void* block) noexcept
 {
-    HeapRelease(block);
+    Release(block);
 }
 
 void operator delete(void* block, const std::nothrow_t&) noexcept
 {
-    HeapRelease(block);
+    Release(block);
 }
 
 void operator delete[](void* block, const std::nothrow_t&) noexcept
 {
-    HeapRelease(block);
+    Release(block);
 }
 
 void operator delete(void* block, size_t) noexcept
 {
-    HeapRelease(block);
+    Release(block);
 }
 
 void operator delete[](void* block, size_t) noexcept
 {
-    HeapRelease(block);
+    Release(block);
 }
 
 void* operator new(size_t size, std::align_val_t alignment)
 {
-    return HeapAllocateAligned(size, alignment);
+    return Allocate(size, Align(alignment), kRuntimeHeap);
 }
 
 void* operator new[](size_t size, std::align_val_t alignment)
 {
-    return HeapAllocateAligned(size, alignment);
+    return Allocate(size, Align(alignment), kRuntimeHeap);
 }
 
 void* operator new(size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
 {
-    return HeapAllocateAligned(size, alignment);
+    return Allocate(size, Align(alignment), kLocalHeap);
 }
 
 void* operator new[](size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
 {
-    return HeapAllocateAligned(size, alignment);
+    return Allocate(size, Align(alignment), kLocalHeap);
 }
 
 void operator delete(void* block, std::align_val_t) noexcept
 {
-    HeapReleaseAligned(block);
+    Release(block);
 }
 
 void operator delete[](void* block, std::align_val_t) noexcept
 {
-    HeapReleaseAligned(block);
+    Release(block);
 }
 
 void operator delete(void* block, size_t, std::align_val_t) noexcept
 {
-    HeapReleaseAligned(block);
+    Release(block);
 }
 
 void operator delete[](void* block, size_t, std::align_val_t) noexcept
 {
-    HeapReleaseAligned(block);
+    Release(block);
 }
 
 void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept
 {
-    HeapReleaseAligned(block);
+    Release(block);
 }
 
 void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept
 {
-    HeapReleaseAligned(block);
+    Release(block);
 }

@@ -1,0 +1,281 @@
+// SPDX-License-Identifier: MIT
+// Tests of CSafeString: storage growth, pieces, trimming, numbers, formatting, failures.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/SafeObjArray.h"
+#include "support/SafeString.h"
+#include "support/SimFixture.h"
+
+namespace {
+
+class SafeStringTest : public SimFixture {};
+
+std::u16string TextOf(const CSafeString& s)
+{
+    return s.GetBuffer() ? std::u16string(s.GetBuffer(), s.GetLength()) : u"(no storage)";
+}
+
+// ASCII only, for trace messages.
+std::string Narrow(const char16_t* text)
+{
+    std::string narrow;
+    for (; *text; ++text)
+        narrow += static_cast<char>(*text);
+    return "\"" + narrow + "\"";
+}
+
+unsigned long AllocationsDuring(void (*operation)())
+{
+    unsigned long before = sim::kernel::heap_stats().allocations;
+    operation();
+    return sim::kernel::heap_stats().allocations - before;
+}
+
+TEST_F(SafeStringTest, EmptyAssignmentsAllocateNothing)
+{
+    unsigned long before = sim::kernel::heap_allocation_count();
+    CSafeString s;
+    EXPECT_EQ(s.Assign(nullptr, -1), 0u);
+    EXPECT_EQ(s.Assign(TEXT("abc"), 0), 0u);
+    EXPECT_EQ(s.Assign(TEXT(""), -1), 0u);
+    EXPECT_EQ(s.Append(nullptr, -1), 0u);
+    EXPECT_EQ(s.GetBuffer(), nullptr);
+    EXPECT_EQ(s.GetLength(), 0);
+    EXPECT_EQ(sim::kernel::heap_allocation_count(), before);
+}
+
+TEST_F(SafeStringTest, CapacityGrowsInStepsOf256Bytes)
+{
+    std::u16string text(127, u'x');
+    CSafeString a(text.c_str(), 126);
+    CSafeString b(text.c_str(), 127);
+    EXPECT_EQ(a.GetCapacity(), 256);
+    EXPECT_EQ(b.GetCapacity(), 512);
+
+    CSafeString grown;
+    for (int i = 1; i <= 128; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(grown.AppendChar(static_cast<WCHAR>(u'a' + i % 26)), 0u);
+        EXPECT_EQ(grown.GetCapacity(), i < 128 ? 256 : 512);
+        EXPECT_EQ(grown.GetLength(), i);
+        EXPECT_EQ(grown.GetBuffer()[i], 0);
+    }
+    // Emptying keeps the storage for the next line.
+    grown.Empty();
+    EXPECT_EQ(grown.GetCapacity(), 512);
+    EXPECT_EQ(TextOf(grown), u"");
+}
+
+TEST_F(SafeStringTest, StorageDecidesEqualityWithEmptyText)
+{
+    CSafeString s;
+    EXPECT_FALSE(s.Equals(TEXT(""), FALSE));
+    s.Assign(TEXT("x"), -1);
+    s.Empty();
+    EXPECT_TRUE(s.Equals(TEXT(""), FALSE));
+    EXPECT_TRUE(s.Equals(TEXT(""), TRUE));
+
+    s.Assign(TEXT("hello"), -1);
+    EXPECT_FALSE(s.StartsWith(TEXT(""), FALSE));
+    EXPECT_TRUE(s.StartsWith(TEXT("HE"), FALSE));
+    EXPECT_FALSE(s.StartsWith(TEXT("HE"), TRUE));
+    EXPECT_FALSE(s.StartsWith(TEXT("hello!"), FALSE));
+    EXPECT_TRUE(s.Equals(TEXT("HELLO"), FALSE));
+    EXPECT_FALSE(s.Equals(TEXT("HELLO"), TRUE));
+    EXPECT_FALSE(s.Equals(TEXT("hell"), TRUE));
+    EXPECT_FALSE(s.Equals(nullptr, FALSE));
+}
+
+TEST_F(SafeStringTest, MidCutsPieces)
+{
+    const struct {
+        int start, count;
+        const char16_t* expected;  // null: an empty piece without storage
+    } cases[] = {
+        {2, -1, u"llo"}, {1, 100, u"ello"}, {0, 0, nullptr}, {5, -1, nullptr},
+        {9, 1, nullptr}, {-3, 2, u"he"},   {0, -1, u"hello"},
+    };
+    CSafeString s(TEXT("hello"), -1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "Mid(" << c.start << ", " << c.count << ")");
+        CSafeString* piece = s.Mid(c.start, c.count);
+        ASSERT_NE(piece, nullptr);
+        if (c.expected)
+            EXPECT_EQ(TextOf(*piece), c.expected);
+        else
+            EXPECT_EQ(piece->GetBuffer(), nullptr);
+        delete piece;
+    }
+}
+
+TEST_F(SafeStringTest, TrimRemovesSpacesAndTabsOnly)
+{
+    const struct {
+        const char16_t* text;
+        const char16_t* expected;
+    } cases[] = {
+        {u" \t a b \t ", u"a b"}, {u" \t \t", u""}, {u"x", u"x"},
+        {u"\tx\r", u"x\r"},       {u"  y", u"y"},   {u"z  ", u"z"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.text));
+        CSafeString s(c.text, -1);
+        int capacity = s.GetCapacity();
+        s.Trim();
+        EXPECT_EQ(TextOf(s), c.expected);
+        EXPECT_EQ(s.GetCapacity(), capacity);
+    }
+    CSafeString none;
+    none.Trim();
+    EXPECT_EQ(none.GetBuffer(), nullptr);
+}
+
+TEST_F(SafeStringTest, ToNumberAcceptsDigitsOnly)
+{
+    const struct {
+        const char16_t* text;
+        DWORD error;
+        int value;
+    } cases[] = {
+        {u"123", 0, 123}, {u"007", 0, 7},  {u"12a", 13, 0}, {u"-5", 13, 0},
+        {u" 5", 13, 0},   {u"5 ", 13, 0},  {u"4294967297", 0, 1}, {u"4294967295", 0, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.text));
+        CSafeString s(c.text, -1);
+        int value = 99;
+        EXPECT_EQ(s.ToNumber(&value), c.error);
+        EXPECT_EQ(value, c.value);
+    }
+    CSafeString none;
+    int untouched = 42;
+    EXPECT_EQ(none.ToNumber(&untouched), 87u);
+    EXPECT_EQ(untouched, 42);
+    CSafeString emptied(TEXT("1"), -1);
+    emptied.Empty();
+    EXPECT_EQ(emptied.ToNumber(&untouched), 0u);
+    EXPECT_EQ(untouched, 0);
+    // A number ends at a 0 unit even inside the given length.
+    const WCHAR embedded[] = {'4', '2', 0, '9'};
+    EXPECT_EQ(CSafeString::ParseNumber(embedded, 4, &untouched), 0u);
+    EXPECT_EQ(untouched, 42);
+}
+
+std::u16string Pieces(CSafeObjArray* array)
+{
+    std::u16string joined;
+    for (int i = 0; i < array->GetCount(); ++i)
+        joined += TextOf(*static_cast<CSafeString*>(array->GetAt(i))) + u"|";
+    array->DeleteAll();
+    delete array;
+    return joined;
+}
+
+TEST_F(SafeStringTest, SplitDropsEmptyPieces)
+{
+    CSafeString s(TEXT("a,,b,"), -1);
+    EXPECT_EQ(Pieces(s.Split(TEXT(","))), u"a|b|");
+    CSafeString words(TEXT(" x  y "), -1);
+    EXPECT_EQ(Pieces(words.Split(nullptr)), u"x|y|");
+    EXPECT_EQ(Pieces(words.Split(TEXT(""))), u" x  y |");
+    EXPECT_EQ(Pieces(CSafeString::SplitText(TEXT("one \"two three\""), -1, nullptr, TRUE)),
+              u"one|\"two three\"|");
+    CSafeString none;
+    EXPECT_EQ(none.Split(TEXT(",")), nullptr);
+}
+
+TEST_F(SafeStringTest, AppendFormatRetriesWithLargerBuffers)
+{
+    // Formatting allocates its buffer, the string its storage: one extra per retry.
+    EXPECT_EQ(AllocationsDuring([] {
+                  CSafeString s;
+                  ASSERT_EQ(s.AppendFormat(TEXT("%*s"), 510, TEXT("")), 0u);
+                  EXPECT_EQ(s.GetLength(), 510);
+              }),
+              2u);
+    EXPECT_EQ(AllocationsDuring([] {
+                  CSafeString s;
+                  ASSERT_EQ(s.AppendFormat(TEXT("%*s"), 511, TEXT("")), 0u);
+                  EXPECT_EQ(s.GetLength(), 511);
+              }),
+              3u);
+    CSafeString s(TEXT("n="), -1);
+    ASSERT_EQ(s.AppendFormat(TEXT("%s%04X"), TEXT("x"), 0x40au), 0u);
+    EXPECT_EQ(TextOf(s), u"n=x040A");
+}
+
+TEST_F(SafeStringTest, AppendFormatGivesUpOnTextThatNeverFits)
+{
+    CSafeString s(TEXT("keep"), -1);
+    EXPECT_EQ(s.AppendFormat(TEXT("%*s"), 40000, TEXT("")), 87u);
+    EXPECT_EQ(TextOf(s), u"keep");
+    EXPECT_EQ(s.AppendFormat(nullptr), 87u);
+}
+
+TEST_F(SafeStringTest, CopyToCutsAndTerminates)
+{
+    WCHAR out[8];
+    CSafeString s(TEXT("hello"), -1);
+    std::fill(std::begin(out), std::end(out), u'#');
+    EXPECT_EQ(s.CopyTo(out, 3), 0u);
+    EXPECT_EQ(std::u16string(out), u"he");
+    EXPECT_EQ(out[3], u'#');
+    EXPECT_EQ(s.CopyTo(out, 8), 0u);
+    EXPECT_EQ(std::u16string(out), u"hello");
+    out[0] = u'#';
+    EXPECT_EQ(s.CopyTo(out, 0), 0u);
+    EXPECT_EQ(out[0], u'#');
+    CSafeString none;
+    EXPECT_EQ(none.CopyTo(out, 8), 0u);
+    EXPECT_EQ(out[0], 0);
+}
+
+TEST_F(SafeStringTest, AssignMultiByteConvertsSystemCodePage)
+{
+    CSafeString s;
+    EXPECT_EQ(s.AssignMultiByte("caf\xE9", -1), 0u);
+    EXPECT_EQ(TextOf(s), u"caf\u00E9");
+    EXPECT_EQ(s.AssignMultiByte("abc", 2), 0u);
+    EXPECT_EQ(TextOf(s), u"ab");
+}
+
+TEST_F(SafeStringTest, AllocationFailureLeavesDocumentedState)
+{
+    CSafeString s(TEXT("old"), -1);
+    std::u16string longer(200, u'y');
+    sim::kernel::heap_fail_nth(1);
+    EXPECT_EQ(s.Append(longer.c_str(), -1), 8u);
+    EXPECT_EQ(TextOf(s), u"old");
+    sim::kernel::heap_fail_nth(1);
+    EXPECT_EQ(s.Assign(longer.c_str(), -1), 8u);
+    EXPECT_EQ(s.GetLength(), 0);
+
+    // Mid hands out no piece rather than one that silently lost its text.
+    s.Assign(TEXT("hello"), -1);
+    for (unsigned long n = 1; n <= 2; ++n) {
+        SCOPED_TRACE(n);
+        sim::kernel::heap_fail_nth(n);
+        EXPECT_EQ(s.Mid(1, 3), nullptr);
+    }
+    sim::kernel::heap_fail_off();
+
+    // Split either succeeds whole or gives nothing, at every failing allocation.
+    for (unsigned long n = 1;; ++n) {
+        SCOPED_TRACE(n);
+        CSafeString words(TEXT("a b c"), -1);
+        unsigned long before = sim::kernel::heap_allocation_count();
+        sim::kernel::heap_fail_nth(n);
+        CSafeObjArray* pieces = words.Split(nullptr);
+        bool injected = sim::kernel::heap_allocation_count() - before >= n;
+        sim::kernel::heap_fail_off();
+        if (!injected) {
+            EXPECT_EQ(Pieces(pieces), u"a|b|c|");
+            break;
+        }
+        EXPECT_EQ(pieces, nullptr);
+    }
+}
+
+}  // namespace
