@@ -49,11 +49,14 @@ public:
     {
         if (FT_Init_FreeType(&library_) != 0)
             library_ = nullptr;
-        if (FcInit()) {
+        // A private configuration, so the process's own fontconfig setup is left alone and
+        // everything added here is freed again at exit.
+        config_ = FcInitLoadConfigAndFonts();
+        if (config_) {
             struct stat st;
             for (const char* file : kWineFonts)
                 if (::stat(file, &st) == 0)
-                    FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(file));
+                    FcConfigAppFontAddFile(config_, reinterpret_cast<const FcChar8*>(file));
         }
     }
     ~FontLibrary()
@@ -62,6 +65,8 @@ public:
             FT_Done_Face(entry.second->face);
         if (library_)
             FT_Done_FreeType(library_);
+        if (config_)
+            FcConfigDestroy(config_);
     }
 
     const FileChoice* choose(const std::string& family, bool bold)
@@ -125,20 +130,20 @@ private:
     }
 
     // Accepts fontconfig's answer only when it is the family asked for, not a substitute.
-    static FileChoice match(const std::string& family, bool bold)
+    FileChoice match(const std::string& family, bool bold)
     {
         FileChoice choice;
-        FcPattern* pattern = FcPatternCreate();
+        FcPattern* pattern = config_ ? FcPatternCreate() : nullptr;
         if (!pattern)
             return choice;
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
         FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
         FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
         FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcConfigSubstitute(config_, pattern, FcMatchPattern);
         FcDefaultSubstitute(pattern);
         FcResult result = FcResultNoMatch;
-        FcPattern* found = FcFontMatch(nullptr, pattern, &result);
+        FcPattern* found = FcFontMatch(config_, pattern, &result);
         FcPatternDestroy(pattern);
         if (!found)
             return choice;
@@ -157,6 +162,7 @@ private:
     }
 
     FT_Library library_ = nullptr;
+    FcConfig* config_ = nullptr;
     std::map<std::pair<std::string, bool>, FileChoice> choices_;
     std::map<std::pair<std::string, long>, std::unique_ptr<FaceEntry>> faces_;
 };
