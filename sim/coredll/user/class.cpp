@@ -132,7 +132,7 @@ extern "C" ATOM WINAPI RegisterClassW(const WNDCLASSW* wc)
 }
 
 // UnregisterClassW (coredll): as on Windows CE, a null instance matches the class whatever
-// instance registered it; a non-null one must be that instance.
+// instance registered it; a non-null one must be that instance. Deletes the class brush.
 extern "C" BOOL WINAPI UnregisterClassW(LPCWSTR className, HINSTANCE instance)
 {
     if (!className) {
@@ -149,6 +149,9 @@ extern "C" BOOL WINAPI UnregisterClassW(LPCWSTR className, HINSTANCE instance)
         SetLastError(ERROR_CLASS_HAS_WINDOWS);
         return FALSE;
     }
+    // The class owns its background brush: the system deletes it with the class.
+    if (cls->background)
+        DeleteObject(cls->background);
     State& s = state();
     release_atom(fold_name(cls->name.c_str()));
     s.classes.erase(std::find_if(s.classes.begin(), s.classes.end(),
