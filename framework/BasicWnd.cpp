@@ -40,7 +40,7 @@ LRESULT CBasicWnd::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (hwnd == NULL)
         return 0;
-    return SendMessageW(hwnd, msg, wParam, lParam);
+    return ::SendMessageW(hwnd, msg, wParam, lParam);
 }
 
 WORD CBasicWnd::RegisterWindowClass(HINSTANCE instance)

@@ -62,7 +62,7 @@ LRESULT CTodayItem::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
         return 1;
     case WM_LBUTTONDOWN:
         if (selectable && selectOnTap && !selected)
-            SendMessageW(hwndParent, TODAYM_TOOKSELECTION, reinterpret_cast<WPARAM>(window), 0);
+            ::SendMessageW(hwndParent, TODAYM_TOOKSELECTION, reinterpret_cast<WPARAM>(window), 0);
         OnLButtonDown(LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_LBUTTONUP:
@@ -108,7 +108,7 @@ void CTodayItem::EraseBackground(HWND window, HDC dc)
     if (customErase) {
         OnEraseBackground(dc, &client);
     } else if (selected) {
-        COLORREF colour = static_cast<COLORREF>(SendMessageW(hwndParent, TODAYM_GETCOLOR, TODAYCOLOR_HIGHLIGHT, 0));
+        COLORREF colour = static_cast<COLORREF>(::SendMessageW(hwndParent, TODAYM_GETCOLOR, TODAYCOLOR_HIGHLIGHT, 0));
         HBRUSH brush = CreateSolidBrush(colour);
         if (brush != NULL) {
             FillRect(dc, &client, brush);
@@ -119,7 +119,7 @@ void CTodayItem::EraseBackground(HWND window, HDC dc)
         info.hdc = dc;
         info.rc = client;
         info.hwnd = window;
-        SendMessageW(hwndParent, TODAYM_DRAWWATERMARK, 0, reinterpret_cast<LPARAM>(&info));
+        ::SendMessageW(hwndParent, TODAYM_DRAWWATERMARK, 0, reinterpret_cast<LPARAM>(&info));
     }
 }
 
@@ -190,7 +190,7 @@ void CTodayItem::SetSelectOnTap(BOOL on)
 void CTodayItem::TakeSelection()
 {
     if (!selected && hwnd != NULL && hwndParent != NULL)
-        SendMessageW(hwndParent, TODAYM_TOOKSELECTION, reinterpret_cast<WPARAM>(hwnd), 0);
+        ::SendMessageW(hwndParent, TODAYM_TOOKSELECTION, reinterpret_cast<WPARAM>(hwnd), 0);
 }
 
 COLORREF CTodayItem::GetTextColor()
@@ -198,7 +198,7 @@ COLORREF CTodayItem::GetTextColor()
     if (hwndParent == NULL)
         return RGB(0, 0, 0);
     WPARAM colourId = selected ? TODAYCOLOR_HIGHLIGHTEDTEXT : TODAYCOLOR_TEXT;
-    return static_cast<COLORREF>(SendMessageW(hwndParent, TODAYM_GETCOLOR, colourId, 0));
+    return static_cast<COLORREF>(::SendMessageW(hwndParent, TODAYM_GETCOLOR, colourId, 0));
 }
 
 BOOL CTodayItem::Redraw()
