@@ -19,7 +19,7 @@ public:
 
     // Slot 4. Makes the item window (240 x 0, visible child of hwndParent) when the record
     // is enabled, then calls OnAfterCreate whether or not a window was made. Returns the
-    // window, or null for a disabled record or a failed creation. item must not be null.
+    // window, or null for a disabled (or missing) record or a failed creation.
     virtual HWND Create(HINSTANCE hInstance, TODAYLISTITEM* item, HWND hwndParent);
 
     // Slot 5. Called by Create right after the creation attempt.
