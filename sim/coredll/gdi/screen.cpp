@@ -50,7 +50,7 @@ void report_left_selected(HDC dc, HGDIOBJ obj)
 {
     GdiObject* o = find_object(obj);
     if (o && !o->stock)
-        report_violation("ReleaseDC", std::string(kind_name(o->kind)) + " " + hex(obj) +
+        report_violation("EndPaint/ReleaseDC", std::string(kind_name(o->kind)) + " " + hex(obj) +
                                           " still selected when DC " + hex(dc) + " was released");
 }
 
