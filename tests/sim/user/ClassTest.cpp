@@ -56,18 +56,6 @@ TEST_F(WindowClass, NamesAreCaseInsensitiveAndAtomsNameTheClass)
     EXPECT_EQ(sim::user::live_classes(), 0u);
 }
 
-TEST_F(WindowClass, DistinctClassesGetDistinctAtoms)
-{
-    ATOM a = RegisterTestClass(TEXT("One"));
-    ATOM b = RegisterTestClass(TEXT("Two"));
-    EXPECT_NE(a, 0);
-    EXPECT_NE(b, 0);
-    EXPECT_NE(a, b);
-    EXPECT_TRUE(UnregisterClassW(TEXT("One"), nullptr));
-    EXPECT_NE(Make('T', 0, nullptr, RECT{0, 0, 1, 1}, TEXT("Two")), nullptr);
-    EXPECT_EQ(Make('O', 0, nullptr, RECT{0, 0, 1, 1}, TEXT("One")), nullptr);
-}
-
 TEST_F(WindowClass, MalformedRegistrationsAreRefused)
 {
     struct Case {
