@@ -14,6 +14,12 @@ CIntlTable::~CIntlTable()
     sections.RemoveAll();
 }
 
+CIntlSection* CIntlTable::GetSection(int index)
+{
+    // Sections go in as their CSafeString base, the pointer the owning array deletes.
+    return static_cast<CIntlSection*>(static_cast<CSafeString*>(sections.GetAt(index)));
+}
+
 CIntlSection* CIntlTable::FindSection(const WCHAR* name)
 {
     if (!name) {
@@ -21,7 +27,7 @@ CIntlSection* CIntlTable::FindSection(const WCHAR* name)
         return nullptr;
     }
     for (int i = 0; i < sections.GetCount(); ++i) {
-        CIntlSection* section = static_cast<CIntlSection*>(static_cast<CSafeString*>(sections.GetAt(i)));
+        CIntlSection* section = GetSection(i);
         if (section && section->Equals(name, FALSE))
             return section;
     }

@@ -17,6 +17,10 @@ public:
     // The first section whose name equals name regardless of case, owned by the table;
     // the empty section when there is none. Null, with last error 87, for a null name.
     CIntlSection* FindSection(const WCHAR* name);
+    // The sections in file order, for whoever needs to walk them all.
+    int GetSectionCount() const { return sections.GetCount(); }
+    // The section at index (null outside the table), owned by the table.
+    CIntlSection* GetSection(int index);
     // Keeps the module handle and loads the language (0: the device's default).
     DWORD Load(HINSTANCE hInstance, LANGID language);
     // Loads "<library path without extension>.XXXX.intl" for the language, falling back

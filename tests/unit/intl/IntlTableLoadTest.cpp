@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: MIT
+// Tests of loading language files: names and fallback, line syntax, errors, failures.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <new>
+
+#include "intl/IntlEmptySection.h"
+#include "intl/IntlTable.h"
+#include "support/SimFixture.h"
+#include "unit/intl/LanguageFiles.h"
+
+namespace {
+
+HMODULE const kModule = reinterpret_cast<HMODULE>(0x7A000);
+
+class IntlTableLoadTest : public SimFixture {
+protected:
+    void SetUp() override
+    {
+        SimFixture::SetUp();
+        sim::kernel::override_module_path(kModule, folder.LibraryPath());
+    }
+
+    LanguageFolder folder;
+};
+
+// What a German translator hands in: comments, blanks, a second "Main", empty texts.
+const char kGerman[] =
+    "; Deutsch, von Hand gepflegt\n"
+    "1=vor jedem Abschnitt\n"
+    "[main]\n"
+    "1=Keine aktiven Verbindungen\n"
+    "\n"
+    "   2 = Aktive Verbindungen: %u \t\n"
+    "[ConnType] ; Verbindungsarten\n"
+    "\t5 = Typ\n"
+    "5=Art\n"
+    "6=\n"
+    "7= \t \n"
+    "3=IP-Adresse=v4\n"
+    "+4=x\n"
+    "4a=x\n"
+    "4 4=x\n"
+    "=x\n"
+    "ohne Gleichheitszeichen\n"
+    "\n"
+    "[Main]\n"
+    "1=zweiter Abschnitt\n"
+    "8=nur im zweiten\n"
+    "[]\n"
+    "1=namenlos\n"
+    "[ConnType]\n"
+    "102=GPRS (Paket)";
+
+const char16_t kGermanDump[] =
+    u"[main]{1=Keine aktiven Verbindungen|2=Aktive Verbindungen: %u|5=Typ|5=Art|6=(null)|7=(null)|"
+    u"3=IP-Adresse=v4|}[Main]{1=zweiter Abschnitt|8=nur im zweiten|}[]{1=namenlos|}[ConnType]{102=GPRS (Paket)|}";
+
+TEST_F(IntlTableLoadTest, LineBreaksOfEveryKindLoadAlike)
+{
+    for (const char* eol : {"\r\n", "\n", "\r"}) {
+        for (bool finalBreak : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "line break " << (eol[0] == '\n' ? "LF" : eol[1] ? "CR LF" : "CR")
+                                            << (finalBreak ? ", last line too" : ", none after the last line"));
+            folder.Write("Linkory.0407.intl", kGerman, eol, finalBreak);
+            CIntlTable table;
+            EXPECT_EQ(table.Load(kModule, 0x0407), 0u);
+            EXPECT_EQ(Dump(table), kGermanDump);
+        }
+    }
+}
+
+TEST_F(IntlTableLoadTest, TranslatedTextsReplaceDefaultsOneByOne)
+{
+    folder.Write("Linkory.0407.intl", kGerman);
+    sim::kernel::set_device_language(0x0407);
+    CIntlTable table;
+    ASSERT_EQ(table.Load(kModule, 0), 0u);
+    CIntlSection* main = table.FindSection(TEXT("Main"));
+    const WCHAR* fallback = TEXT("default");
+    EXPECT_EQ(std::u16string(main->GetText(2, fallback)), u"Aktive Verbindungen: %u");
+    EXPECT_EQ(main->GetText(8, fallback), fallback);  // only the second "Main" has it
+    CIntlSection* types = table.FindSection(TEXT("ConnType"));
+    EXPECT_EQ(std::u16string(types->GetText(102, fallback)), u"GPRS (Paket)");
+    EXPECT_EQ(types->GetText(5, fallback), fallback);  // the commented header was no header
+}
+
+TEST_F(IntlTableLoadTest, LanguageNamesFallBackToThePrimaryLanguage)
+{
+    const std::string good = "[Main]\n1=";
+    const struct {
+        const char* story;
+        LANGID language;  // 0: the device's, which is 0x0407
+        std::map<std::string, std::string> files;
+        DWORD result;
+        const char16_t* dump;
+    } cases[] = {
+        {"exact name", 0, {{"Linkory.0407.intl", good + "de-DE"}, {"Linkory.0007.intl", good + "de"}}, 0,
+         u"[Main]{1=de-DE|}"},
+        {"primary name only", 0, {{"Linkory.0007.intl", good + "de"}}, 0, u"[Main]{1=de|}"},
+        {"exact file without a mark", 0,
+         {{"Linkory.0407.intl", "RAW:[Main]"}, {"Linkory.0007.intl", good + "de"}}, 0, u"[Main]{1=de|}"},
+        {"exact file of one byte", 0, {{"Linkory.0407.intl", "RAW:\xFF"}, {"Linkory.0007.intl", good + "de"}}, 0,
+         u"[Main]{1=de|}"},
+        {"exact file of the mark alone", 0,
+         {{"Linkory.0407.intl", "RAW:\xFF\xFE"}, {"Linkory.0007.intl", good + "de"}}, 0, u""},
+        {"no file at all", 0, {}, ERROR_FILE_NOT_FOUND, u""},
+        {"only a file without a mark", 0, {{"Linkory.0007.intl", "RAW:\xFE\xFF"}}, ERROR_FILE_CORRUPT, u""},
+        {"upper-case hex digits", 0x040A, {{"Linkory.040A.intl", good + "es"}}, 0, u"[Main]{1=es|}"},
+        {"lower-case name is another file", 0x040A, {{"Linkory.040a.intl", good + "es"}}, ERROR_FILE_NOT_FOUND,
+         u""},
+        {"primary-only language", 0x0009, {{"Linkory.0009.intl", good + "en"}}, 0, u"[Main]{1=en|}"},
+        {"odd length ends in a lone byte", 0x0009, {{"Linkory.0009.intl", "ODD:[M]\n1=a"}}, 0, u"[M]{1=a|}"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.story);
+        LanguageFolder files;
+        sim::kernel::override_module_path(kModule, files.LibraryPath());
+        sim::kernel::set_device_language(0x0407);
+        for (const auto& [name, content] : c.files) {
+            if (content.rfind("RAW:", 0) == 0) {
+                files.WriteBytes(name, content.substr(4));
+            } else if (content.rfind("ODD:", 0) == 0) {
+                files.Write(name, content.substr(4), "\n", false);
+                files.AppendBytes(name, "b");
+            } else {
+                files.Write(name, content);
+            }
+        }
+        CIntlTable table;
+        EXPECT_EQ(table.Load(kModule, c.language), c.result);
+        EXPECT_EQ(Dump(table), c.dump);
+    }
+}
+
+TEST_F(IntlTableLoadTest, LibraryPathsThatNameNoFile)
+{
+    const struct {
+        const char* story;
+        std::u16string path;
+        DWORD result;
+    } cases[] = {
+        {"no extension", u"/device/Windows/Linkory", ERROR_INTERNAL_ERROR},
+        {"only a leading dot", u".dll", ERROR_INTERNAL_ERROR},
+        {"empty", u"", ERROR_INVALID_STATE},
+        {"longer than the buffer", u"/" + std::u16string(600, u'd') + u"/Linkory.dll", ERROR_INSUFFICIENT_BUFFER},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.story);
+        sim::kernel::override_module_path(kModule, c.path);
+        SetLastError(ERROR_SUCCESS);
+        CIntlTable table;
+        EXPECT_EQ(table.Load(kModule, 0x0409), c.result);
+        EXPECT_EQ(table.GetSectionCount(), 0);
+    }
+}
+
+TEST_F(IntlTableLoadTest, ReadErrorKeepsWhatWasRead)
+{
+    folder.Write("mid.intl", "[Main]\n1=a\n2=b", "\n");
+    // Mark, "[Main]", LF and "1=a" take 11 reads; the 12th is the LF after it.
+    for (unsigned long failing : {12ul, 13ul}) {
+        SCOPED_TRACE(failing);
+        sim::kernel::read_fail_nth(failing, ERROR_READ_FAULT);
+        CIntlTable table;
+        EXPECT_EQ(table.LoadFile(folder.PathOf("mid.intl").c_str()), 0u);
+        EXPECT_EQ(Dump(table), failing == 12 ? u"[Main]{}" : u"[Main]{1=a|}");
+    }
+    sim::kernel::read_fail_nth(1, ERROR_READ_FAULT);
+    CIntlTable table;
+    EXPECT_EQ(table.LoadFile(folder.PathOf("mid.intl").c_str()), static_cast<DWORD>(ERROR_READ_FAULT));
+}
+
+TEST_F(IntlTableLoadTest, ReaderRefusesMissingArguments)
+{
+    HANDLE file = nullptr;
+    EXPECT_EQ(CIntlTable::OpenLanguageFile(nullptr, &file), 87u);
+    EXPECT_EQ(CIntlTable::OpenLanguageFile(TEXT(""), &file), 87u);
+    EXPECT_EQ(CIntlTable::OpenLanguageFile(TEXT("x.intl"), nullptr), 87u);
+    folder.Write("ok.intl", "x");
+    ASSERT_EQ(CIntlTable::OpenLanguageFile(folder.PathOf("ok.intl").c_str(), &file), 0u);
+    EXPECT_EQ(CIntlTable::ReadLine(file, nullptr), 87u);
+    CSafeString line;
+    EXPECT_EQ(CIntlTable::ReadLine(file, &line), 0u);
+    EXPECT_EQ(std::u16string(line.GetBuffer()), u"x");
+    EXPECT_EQ(CIntlTable::ReadLine(file, &line), 38u);
+    EXPECT_EQ(line.GetLength(), 0);
+    CloseHandle(file);
+}
+
+// Fails each allocation of a whole load in turn: every run must end with the full table
+// or an empty one, never crash, and give every block back with the table.
+TEST_F(IntlTableLoadTest, EveryAllocationFailureLeavesAWholeOrEmptyTable)
+{
+    folder.Write("Linkory.0407.intl", kGerman);
+    unsigned long n = 1;
+    for (;; ++n) {
+        SCOPED_TRACE(testing::Message() << "failing allocation " << n);
+        size_t blocks = sim::kernel::heap_stats().live_blocks;
+        unsigned long attempts = sim::kernel::heap_allocation_count();
+        sim::kernel::heap_fail_nth(n);
+        CIntlTable* table = new (std::nothrow) CIntlTable();
+        DWORD result = table ? table->Load(kModule, 0x0407) : ERROR_NOT_ENOUGH_MEMORY;
+        bool injected = sim::kernel::heap_allocation_count() - attempts >= n;
+        sim::kernel::heap_fail_off();
+        if (table) {
+            if (result == ERROR_SUCCESS) {
+                EXPECT_EQ(Dump(*table), kGermanDump);
+            } else {
+                EXPECT_EQ(table->GetSectionCount(), 0);
+                EXPECT_EQ(table->FindSection(TEXT("Main")), CIntlEmptySection::Get());
+            }
+            delete table;
+        }
+        EXPECT_EQ(sim::kernel::heap_stats().live_blocks, blocks);
+        if (!injected) {
+            EXPECT_EQ(result, 0u);
+            break;
+        }
+        EXPECT_NE(result, 0u);
+    }
+    RecordProperty("failure_points", static_cast<int>(n - 1));
+    // Objects, names, texts and list growth of this file all come from the device heap;
+    // far fewer points would mean some of them escaped it.
+    EXPECT_GE(n - 1, 40u);
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: MIT
+// Tests of CTypeNames: default names, translated names, empty texts, long texts.
+#include <gtest/gtest.h>
+
+#include <new>
+#include <string>
+
+#include "connections/TypeNames.h"
+#include "intl/IntlTable.h"
+#include "support/SimFixture.h"
+#include "unit/intl/LanguageFiles.h"
+
+namespace {
+
+class TypeNamesTest : public SimFixture {
+protected:
+    void SetUp() override
+    {
+        SimFixture::SetUp();
+        table = new (std::nothrow) CIntlTable();
+        ASSERT_NE(table, nullptr);
+    }
+
+    void TearDown() override
+    {
+        delete table;
+        SimFixture::TearDown();
+    }
+
+    // Attaches to a table loaded from a "ConnType" section holding `lines`.
+    void LoadTypes(const std::string& lines)
+    {
+        folder.Write("types.intl", "[ConnType]\n" + lines);
+        ASSERT_EQ(table->LoadFile(folder.PathOf("types.intl").c_str()), 0u);
+        ASSERT_EQ(names.Attach(table), 0u);
+    }
+
+    std::u16string Name(DWORD type, DWORD subtype)
+    {
+        const WCHAR* name = names.GetName(type, subtype);
+        return name ? std::u16string(name) : u"(null)";
+    }
+
+    LanguageFolder folder;
+    CIntlTable* table = nullptr;
+    CTypeNames names;
+};
+
+TEST_F(TypeNamesTest, DefaultNamesJoinTypeAndListedSubtype)
+{
+    const struct {
+        DWORD type, subtype;
+        const char16_t* expected;
+    } cases[] = {
+        {1, 2, u"Cellular/GPRS"},   {1, 10, u"Cellular/3G/HSDPA"}, {1, 11, u"Cellular"},
+        {1, 0, u"Cellular"},        {2, 2, u"Network card/WiFi"},  {3, 1, u"Bluetooth"},
+        {4, 1, u"Modem/CSD"},       {4, 2, u"Modem"},              {4, 3, u"Modem/Null Modem"},
+        {4, 9, u"Modem/Dyn. Port"}, {5, 2, u"VPN/PPTP"},           {6, 5, u"Proxy/SOCKS5"},
+        {7, 3, u"PC/Modem link"},   {7, 4, u"PC"},                 {0, 1, u"(Unknown)"},
+        {8, 1, u"(Unknown)"},       {0xFFFFFFFF, 2, u"(Unknown)"},
+    };
+    // Never attached: the defaults of the empty section.
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.type << ", subtype " << c.subtype);
+        EXPECT_EQ(Name(c.type, c.subtype), c.expected);
+    }
+    EXPECT_EQ(names.Attach(nullptr), 87u);
+    EXPECT_EQ(Name(2, 1), u"Network card/Ethernet");
+}
+
+TEST_F(TypeNamesTest, TranslationsReplaceSingleNames)
+{
+    LoadTypes("102=Paketdaten\n402=Nullmodem\n300=Blauzahn");
+    EXPECT_EQ(Name(1, 2), u"Cellular/Paketdaten");
+    EXPECT_EQ(Name(1, 1), u"Cellular/CSD");
+    EXPECT_EQ(Name(4, 3), u"Modem/Nullmodem");
+    EXPECT_EQ(Name(3, 2), u"Blauzahn");
+}
+
+TEST_F(TypeNamesTest, EmptyTextsFallBack)
+{
+    LoadTypes("100=\n202=\n800=Unbekannt");
+    EXPECT_EQ(Name(1, 2), u"Unbekannt");  // no type text: the unknown text, whatever the subtype
+    EXPECT_EQ(Name(2, 2), u"Network card");  // no subtype text: the type alone
+    EXPECT_EQ(Name(9, 0), u"Unbekannt");
+
+    CIntlTable silent;
+    folder.Write("silent.intl", "[ConnType]\n100=\n800=");
+    ASSERT_EQ(silent.LoadFile(folder.PathOf("silent.intl").c_str()), 0u);
+    CTypeNames quiet;
+    quiet.Attach(&silent);
+    EXPECT_EQ(quiet.GetName(1, 2), nullptr);
+    EXPECT_EQ(quiet.GetName(0, 0), nullptr);
+}
+
+TEST_F(TypeNamesTest, CombinedTextsShareOneBufferCutToFit)
+{
+    const WCHAR* first = names.GetName(1, 2);
+    const WCHAR* second = names.GetName(2, 1);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(std::u16string(second), u"Network card/Ethernet");
+
+    std::string longType(400, 'T');
+    std::string longSubtype(400, 'S');
+    LoadTypes("100=" + longType + "\n101=" + longSubtype);
+    std::u16string joined = Name(1, 1);
+    EXPECT_EQ(joined.size(), 511u);
+    EXPECT_EQ(joined, LanguageFolder::Wide(longType + "/" + std::string(110, 'S')));
+    // The section pointer behind the buffer survived: lookups still work.
+    EXPECT_EQ(Name(2, 2), u"Network card/WiFi");
+}
+
+}  // namespace
