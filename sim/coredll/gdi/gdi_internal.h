@@ -82,7 +82,9 @@ inline uint32_t to_pixel(COLORREF c)
 
 bool intersect(RECT& r, const RECT& with);
 bool rect_empty(const RECT& r);
+// Moves a rectangle, keeping every coordinate within +-2^28 so later sums cannot overflow.
 RECT offset(const RECT& r, POINT by);
+LONG clamp_coord(long long v);
 
 // The DC behind a handle; null (and a violation naming `api`) for a null or stale one.
 DeviceContext* find_dc(HDC dc, const char* api);

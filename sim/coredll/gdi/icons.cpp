@@ -131,6 +131,8 @@ extern "C" BOOL WINAPI DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int 
                                            std::to_string(found->width) + "x" + std::to_string(found->height) +
                                            " icon; icons are drawn at their own size");
     GdiCall call = make_call("DrawIconEx", dc, *ctx);
+    x = clamp_coord(x);
+    y = clamp_coord(y);
     set_rect(call, *ctx, RECT{x, y, x + found->width, y + found->height});
     call.icon_id = found->resource_id;
     call.cx = found->width;

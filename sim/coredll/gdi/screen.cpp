@@ -76,7 +76,18 @@ bool intersect(RECT& r, const RECT& with)
 
 bool rect_empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
-RECT offset(const RECT& r, POINT by) { return RECT{r.left + by.x, r.top + by.y, r.right + by.x, r.bottom + by.y}; }
+LONG clamp_coord(long long v)
+{
+    // Far beyond any screen, and far from overflow when sizes are added later.
+    constexpr long long kLimit = 1LL << 28;
+    return static_cast<LONG>(v < -kLimit ? -kLimit : v > kLimit ? kLimit : v);
+}
+
+RECT offset(const RECT& r, POINT by)
+{
+    return RECT{clamp_coord(0LL + r.left + by.x), clamp_coord(0LL + r.top + by.y), clamp_coord(0LL + r.right + by.x),
+                clamp_coord(0LL + r.bottom + by.y)};
+}
 
 DeviceContext* find_dc(HDC dc, const char* api)
 {

@@ -23,6 +23,12 @@ struct Line {
     int width = 0;
 };
 
+LONG saturated_add(LONG a, int b)
+{
+    long long sum = 0LL + a + b;
+    return static_cast<LONG>(sum > INT32_MAX ? INT32_MAX : sum);
+}
+
 uint32_t next_code_point(const std::u16string& text, size_t& i)
 {
     char16_t c = text[i++];
@@ -145,8 +151,8 @@ extern "C" int WINAPI DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UI
     int total = str.empty() ? 0 : font.height * static_cast<int>(lines.size());
 
     if (format & DT_CALCRECT) {
-        rect->right = rect->left + widest;
-        rect->bottom = rect->top + total;
+        rect->right = saturated_add(rect->left, widest);
+        rect->bottom = saturated_add(rect->top, total);
         call.result = total;
         publish(call);
         return total;

@@ -219,6 +219,7 @@ TEST_F(GdiIcons, DrawIconExChecksItsArguments)
     EXPECT_TRUE(DrawIconEx(screen.dc, 40, 0, icon, 32, 32, 0, nullptr, DI_NORMAL));
     ExpectViolation("DrawIconEx: asked for 32x32 of a 16x16 icon");
     EXPECT_EQ(ink_box(kGrey, RECT{40, 0, 80, 40}).right, 56) << "drawn at its own size anyway";
+    EXPECT_TRUE(DrawIconEx(screen.dc, INT32_MAX, INT32_MIN, icon, 0, 0, 0, nullptr, DI_NORMAL)) << "off screen";
     EXPECT_FALSE(DrawIconEx(screen.dc, 0, 0, icon, 0, 0, 1, nullptr, DI_NORMAL));
     ExpectViolation("DrawIconEx: unsupported step 1");
     EXPECT_FALSE(DrawIconEx(screen.dc, 0, 0, icon, 0, 0, 0, nullptr, 0));

@@ -43,6 +43,7 @@ TEST_F(GdiPaint, FillRectIsOffsetAndClipped)
         {"empty", {5, 5, 5, 9}, {0, 0, 0, 0}},
         {"inverted", {9, 9, 3, 3}, {0, 0, 0, 0}},
         {"outside", {40, 0, 50, 10}, {0, 0, 0, 0}},
+        {"at the ends of the coordinate range", {INT32_MAX - 5, INT32_MIN, INT32_MAX, INT32_MAX}, {0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -265,7 +265,7 @@ TEST_F(GdiText, PrefixesAndCounts)
     EXPECT_EQ(pixels(RECT{20, 30, 120, 50}), pixels(RECT{20, 150, 120, 170})) << "a count stops the text";
 }
 
-TEST_F(GdiText, MisuseIsRefused)
+TEST_F(GdiText, MisuseIsRefusedAndExtremesAreHarmless)
 {
     ScopedDc screen;
     RECT rect{0, 0, 100, 20};
@@ -279,6 +279,12 @@ TEST_F(GdiText, MisuseIsRefused)
     sim::gdi::close_dc(dead);
     EXPECT_EQ(DrawTextW(dead, u"x", -1, &rect, 0), 0);
     ExpectViolation("DrawTextW: stale device context");
+
+    // Coordinates at the ends of the range are misplaced text, not arithmetic overflow.
+    RECT far{INT32_MAX - 10, INT32_MIN, INT32_MAX, INT32_MIN + 20};
+    EXPECT_EQ(DrawTextW(screen.dc, u"x", -1, &far, 0), 14);
+    EXPECT_GT(DrawTextW(screen.dc, u"x", -1, &far, DT_CALCRECT), 0);
+    EXPECT_GT(far.right, far.left);
     EXPECT_EQ(ink_box(kWhite, sim::gdi::screen_rect()).right, 0) << "nothing drawn";
 }
 
