@@ -106,6 +106,8 @@ TEST(Scenario, BadFilesAreRefusedWithFieldAndExpectation)
         {R"({"steps": [{"action": false}]})", ": steps[0].action: expected true"},
         {R"({"steps": [{"query_fails": "E_FAIL"}]})", ": steps[0].query_fails: expected a failing HRESULT"},
         {R"({"steps": [{"query_fails": 0}]})", ": steps[0].query_fails: expected a failing HRESULT"},
+        {R"({"steps": [{"query_fails": "0x00000005"}]})", ": steps[0].query_fails: expected a failing HRESULT"},
+        {R"({"steps": [{"query_fails": "0x8007007A"}]})", ": steps[0].query_fails: expected a failing HRESULT"},
         {R"({"steps": [{"png": ""}]})", ": steps[0].png: expected the name of a PNG file"},
         {R"({"steps": {"poll": 1}})", ": steps: expected an array of steps"},
         {R"({"connections": [{"destination": "{436EF144-B4FB-4863-A041-8F905A62C57}"}]})",

@@ -89,8 +89,11 @@ void Recorder::on_message(const sim::user::MessageCall& call)
 {
     if (!item_ && !call.exit && call.msg == WM_CREATE) {
         sim::user::WindowInfo info{};
-        if (sim::user::describe_window(call.hwnd, info) && info.parent == host_)
+        if (sim::user::describe_window(call.hwnd, info) && info.parent == host_) {
             item_ = call.hwnd;
+            width_ = info.window_rect.right - info.window_rect.left;
+            height_ = info.window_rect.bottom - info.window_rect.top;
+        }
     }
     if (call.hwnd == host_ && is_host_request(call.msg)) {
         if (call.exit)
@@ -109,6 +112,19 @@ void Recorder::on_message(const sim::user::MessageCall& call)
     if (!item_ || call.hwnd != item_)
         return;
     if (!call.exit) {
+        // The item answers WM_WINDOWPOSCHANGED itself (no WM_SIZE follows), so the new size
+        // is read from the record, announced before the paint that shows it.
+        if (call.msg == WM_WINDOWPOSCHANGED && call.lParam) {
+            const auto* pos = reinterpret_cast<const WINDOWPOS*>(call.lParam);
+            if (!(pos->flags & SWP_NOSIZE) && (pos->cx != width_ || pos->cy != height_)) {
+                width_ = pos->cx;
+                height_ = pos->cy;
+                Event resize = make_event("resize");
+                resize["width"] = width_;
+                resize["height"] = height_;
+                log_.add(resize);
+            }
+        }
         if (call.msg == WM_PAINT) {
             sim::user::WindowInfo info{};
             sim::user::describe_window(item_, info);
@@ -133,13 +149,6 @@ void Recorder::on_message(const sim::user::MessageCall& call)
         Event selection = make_event("selection");
         selection["selected"] = call.msg == WM_TODAYCUSTOM_RECEIVEDSELECTION && call.result != 0;
         log_.add(selection);
-        break;
-    }
-    case WM_SIZE: {
-        Event resize = make_event("resize");
-        resize["width"] = static_cast<long>(call.lParam & 0xFFFF);
-        resize["height"] = static_cast<long>((call.lParam >> 16) & 0xFFFF);
-        log_.add(resize);
         break;
     }
     default:
@@ -190,7 +199,9 @@ void Recorder::on_gdi(const sim::gdi::GdiCall& call)
             event["mode"] = call.bk_mode;
         if (std::string(call.object_kind ? call.object_kind : "") == "font")
             event["font"] = Event{{"height", call.font_height}, {"weight", call.font_weight}};
-        event["result"] = call.result;
+        // Handles differ from run to run; leaving them out keeps traces comparable.
+        if (api != "SelectObject")
+            event["result"] = call.result;
     }
     log_.add(event);
 }

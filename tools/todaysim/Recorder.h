@@ -51,6 +51,7 @@ private:
     EventLog& log_;
     HWND host_;
     HWND item_ = nullptr;
+    int width_ = -1, height_ = -1;  // the item's size as last announced
     int message_observer_ = -1;
     int gdi_subscriber_ = -1;
 };

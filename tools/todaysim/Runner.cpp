@@ -1,0 +1,286 @@
+// SPDX-License-Identifier: MIT
+// One run of the plug-in in the simulated Today host, step by step.
+#include "tools/todaysim/Runner.h"
+
+#include <langinfo.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "sim/cellcore/SimConnMgr.h"
+#include "sim/loader/SimLoader.h"
+#include "sim/today/Host.h"
+#include "sim/today/SimLeftovers.h"
+#include "tools/todaysim/Device.h"
+#include "tools/todaysim/Failure.h"
+#include "tools/todaysim/Recorder.h"
+#include "tools/todaysim/Staging.h"
+#include "tools/todaysim/TextView.h"
+#include "tools/todaysim/TraceWriter.h"
+#include "tools/todaysim/Utf.h"
+
+namespace todaysim {
+namespace {
+
+bool is_regular_file(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Linkory.dll lies beside todaysim in the build's bin folder.
+std::string default_dll()
+{
+    char self[4096];
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return "Linkory.dll";
+    std::string path(self, static_cast<size_t>(length));
+    return path.substr(0, path.rfind('/') + 1) + "Linkory.dll";
+}
+
+// Poll; open the detail block if a toggle box is shown; poll twice so the host learns the
+// new height and the item is painted at it.
+std::vector<Step> default_script()
+{
+    Step poll;
+    Step toggle;
+    toggle.kind = StepKind::Tap;
+    toggle.x = toggle.y = -1;
+    return {poll, toggle, poll, poll};
+}
+
+// Where the last paint drew the toggle box, from the recorded events.
+bool toggle_box(const std::vector<Event>& events, int& x, int& y)
+{
+    for (size_t i = events.size(); i-- > 0;) {
+        const std::string name = events[i].value("ev", "");
+        if (name == "frame") {
+            const Event& rect = events[i]["rect"];
+            x = (rect[0].get<int>() + rect[2].get<int>()) / 2;
+            y = (rect[1].get<int>() + rect[3].get<int>()) / 2;
+            return true;
+        }
+        if (name == "paint" && i + 1 < events.size())
+            return false;
+    }
+    return false;
+}
+
+class Run {
+public:
+    Run(const Options& options, const Scenario& scenario) : options_(options), scenario_(scenario) {}
+    int go();
+
+private:
+    void play(size_t index, const Step& step);
+    void check_device();
+    void print_text(const Device& device);
+
+    const Options& options_;
+    const Scenario& scenario_;
+    EventLog log_;
+    sim::today::Host* host_ = nullptr;
+    Recorder* recorder_ = nullptr;
+    size_t item_ = 0;
+    std::vector<Destination> destinations_;
+    std::vector<Connection> connections_;
+    size_t violations_ = 0;
+};
+
+void Run::check_device()
+{
+    for (const std::string& violation : recorder_->collect_violations()) {
+        std::fprintf(stderr, "todaysim: device violation: %s\n", violation.c_str());
+        ++violations_;
+    }
+}
+
+void Run::play(size_t index, const Step& step)
+{
+    Event event = make_event("step");
+    event["index"] = index;
+    event["step"] = step_name(step.kind);
+    const RECT where = host_->item_rect(item_);
+    switch (step.kind) {
+    case StepKind::Poll:
+        event["count"] = step.count;
+        log_.add(event);
+        for (int i = 0; i < step.count; ++i)
+            host_->poll();
+        return;
+    case StepKind::Tap: {
+        int x = step.x, y = step.y;
+        if (x < 0 && !toggle_box(log_.events(), x, y)) {
+            event["skipped"] = "no toggle box shown";
+            log_.add(event);
+            return;
+        }
+        event["x"] = x;
+        event["y"] = y;
+        log_.add(event);
+        host_->tap(where.left + x, where.top + y);
+        return;
+    }
+    case StepKind::Action:
+        log_.add(event);
+        // The Today host sends the action key to the selected item only.
+        if (!host_->action())
+            log_.add(Event{{"ev", "note"}, {"text", "action key: no item holds the selection"}});
+        return;
+    case StepKind::Select:
+        log_.add(event);
+        host_->select(item_);
+        return;
+    case StepKind::Deselect:
+        log_.add(event);
+        host_->deselect();
+        return;
+    case StepKind::Connections:
+    case StepKind::Destinations:
+        if (step.kind == StepKind::Connections)
+            connections_ = step.connections;
+        else
+            destinations_ = step.destinations;
+        event["count"] = step.kind == StepKind::Connections ? connections_.size() : destinations_.size();
+        log_.add(event);
+        set_connections(destinations_, connections_);
+        return;
+    case StepKind::QueryFails: {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08X", step.hresult.value_or(0));
+        event["result"] = step.hresult ? Event(code) : Event(nullptr);
+        log_.add(event);
+        if (step.hresult)
+            sim::cellcore::fail_queries(static_cast<HRESULT>(*step.hresult));
+        else
+            sim::cellcore::stop_failing_queries();
+        return;
+    }
+    case StepKind::EnumFailsAt:
+        event["from"] = step.enum_index ? Event(*step.enum_index) : Event(nullptr);
+        log_.add(event);
+        if (step.enum_index)
+            sim::cellcore::fail_enumeration_from(*step.enum_index);
+        else
+            sim::cellcore::stop_failing_enumeration();
+        return;
+    case StepKind::Png:
+        event["path"] = step.path;
+        log_.add(event);
+        write_png(step.path, screen_picture());
+        return;
+    }
+}
+
+void Run::print_text(const Device& device)
+{
+    TextViewStyle style;
+    const char* codeset = nl_langinfo(CODESET);
+    style.unicode = codeset && std::strcmp(codeset, "UTF-8") == 0;
+    style.color = isatty(STDOUT_FILENO) && !std::getenv("NO_COLOR");
+    std::string text = render_text_view(log_.events(), style);
+    char settings[160];
+    std::snprintf(settings, sizeof settings, "  %d x %d dpi, UI font %s, language 0x%04X, ", device.dpi_x,
+                  device.dpi_y, device.font_size ? (std::to_string(*device.font_size) + " px").c_str() : "not set",
+                  device.language);
+    text += settings;
+    if (scenario_.file.empty()) {
+        size_t connected = 0;
+        const sim::cellcore::Model model = sim::cellcore::current_model();
+        for (const sim::cellcore::Connection& c : model.connections)
+            connected += c.status == CONNMGR_STATUS_CONNECTED;
+        text += "this machine's interfaces: " + std::to_string(model.connections.size()) + " (" +
+                std::to_string(connected) + " up)\n";
+    } else {
+        text += "scenario " + scenario_.file + "\n";
+    }
+    std::fputs(text.c_str(), stdout);
+}
+
+int Run::go()
+{
+    const Device device = effective_device(scenario_, options_);
+    std::string dll = options_.dll.empty() ? default_dll() : options_.dll;
+    if (!is_regular_file(dll))
+        throw options_.dll.empty() ? run_error("todaysim: " + dll + " not found; build the Linkory target or pass --dll")
+                                   : usage_error("todaysim: --dll " + dll + ": no such file");
+    Staging staging(dll, scenario_.language_files);
+    TraceWriter trace;
+    if (options_.trace)
+        trace.open(*options_.trace);
+    log_.set_trace(&trace);
+
+    configure_device(device);
+    destinations_ = scenario_.destinations;
+    connections_ = scenario_.connections;
+    if (scenario_.file.empty())
+        use_live_connections();
+    else
+        set_connections(destinations_, connections_);
+
+    sim::today::SimLeftovers probe;
+    sim::today::Host host(nullptr, &probe);
+    host_ = &host;
+    if (DWORD error = host.create())
+        throw run_error("todaysim: the Today window could not be made (error " + std::to_string(error) + ")");
+    Recorder recorder(log_, host.window());
+    recorder_ = &recorder;
+    check_device();
+    const LiveCounts before = live_counts();
+    const std::u16string path = utf16_from_utf8(staging.dll());
+    if (DWORD error = host.load(reinterpret_cast<LPCWSTR>(path.c_str()), TEXT("Linkory"), TRUE, &item_)) {
+        std::string why = sim::loader::last_load_error();
+        throw run_error("todaysim: cannot load " + dll + " (error " + std::to_string(error) + ")" +
+                        (why.empty() ? "" : ": " + why));
+    }
+    Event loaded = make_event("load");
+    loaded["dll"] = dll;
+    loaded["window"] = recorder.item() != nullptr;
+    loaded["cyp"] = host.record(item_) ? host.record(item_)->cyp : 0;
+    log_.add(loaded);
+    check_device();
+    const std::vector<Step> steps = scenario_.has_steps ? scenario_.steps : default_script();
+    for (size_t i = 0; i < steps.size(); ++i) {
+        play(i, steps[i]);
+        check_device();
+    }
+    if (options_.png)
+        write_png(*options_.png, screen_picture());
+
+    const std::vector<std::string> leftovers = host.unload(item_);
+    const LiveCounts after = live_counts();
+    Event unload = make_event("unload");
+    unload["leaks"] = Event{{"heap_blocks", std::max(0L, after.heap_blocks - before.heap_blocks)},
+                            {"gdi_objects", std::max(0L, after.gdi_objects - before.gdi_objects)},
+                            {"windows", std::max(0L, after.windows - before.windows)},
+                            {"icons", std::max(0L, after.icons - before.icons)}};
+    log_.add(unload);
+    check_device();
+    trace.close();
+    log_.set_trace(nullptr);
+    if (options_.text)
+        print_text(device);
+
+    for (const std::string& leftover : leftovers)
+        std::fprintf(stderr, "todaysim: left behind at unload: %s\n", leftover.c_str());
+    if (violations_ || !leftovers.empty()) {
+        std::fprintf(stderr, "todaysim: the plug-in %s\n",
+                     violations_ ? "misused the simulated device" : "did not clean up at unload");
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int run(const Options& options, const Scenario& scenario)
+{
+    Run run(options, scenario);
+    return run.go();
+}
+
+}  // namespace todaysim

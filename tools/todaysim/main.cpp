@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+// todaysim's entry: the command line, the scenario, the run and the exit status.
+#include <clocale>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "tools/todaysim/Failure.h"
+#include "tools/todaysim/Options.h"
+#include "tools/todaysim/Runner.h"
+#include "tools/todaysim/Scenario.h"
+
+#ifndef LINKORY_VERSION
+#define LINKORY_VERSION "unknown"
+#endif
+
+int main(int argc, char** argv)
+{
+    std::setlocale(LC_CTYPE, "");
+    try {
+        const todaysim::Options options = todaysim::parse_options(std::vector<std::string>(argv + 1, argv + argc));
+        if (options.help) {
+            std::fputs(todaysim::help_text(), stdout);
+            return todaysim::kExitOk;
+        }
+        if (options.version) {
+            std::printf("todaysim %s (Linkory on a simulated Windows Mobile 5.0 Today screen)\n", LINKORY_VERSION);
+            return todaysim::kExitOk;
+        }
+        todaysim::Scenario scenario;
+        if (!options.scenario.empty())
+            scenario = todaysim::load_scenario(options.scenario);
+        return todaysim::run(options, scenario);
+    } catch (const todaysim::Failure& failure) {
+        std::fprintf(stderr, "%s\n", failure.what());
+        return failure.status();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "todaysim: %s\n", error.what());
+        return todaysim::kExitFailure;
+    }
+}
