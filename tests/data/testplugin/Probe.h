@@ -14,9 +14,10 @@
 namespace testplugin {
 
 struct Probe {
-    // Everything the plug-in was called for, in order: "attach", "detach", "init",
-    // "create", "destroy", "poll", "down 3,4", "up 3,4", "received 40", "lost", "action 13",
-    // "erase", "paint", "color 268435460".
+    // Everything the plug-in was called for, in order: "attach", "detach", "init", "options",
+    // and for item windows their number in creation order and the message: "0:create",
+    // "0:destroy", "0:poll", "1:down 3,4", "1:up 3,4", "1:received 40", "0:lost",
+    // "1:action 13", "0:erase", "0:paint", "0:color 0", "0:clearcache".
     std::vector<std::string> events;
 
     // Behaviour, set by a test before the plug-in runs.

@@ -17,6 +17,14 @@ HWND windows[8];
 int window_count = 0;
 HWND selected = nullptr;
 
+int windows_created = 0;
+
+// Events of an item window carry its number in creation order: "1:down 3,4".
+void record(HWND hwnd, const std::string& event)
+{
+    probe().record(std::to_string(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) + ":" + event);
+}
+
 std::string point_text(const char* what, LPARAM lParam)
 {
     return std::string(what) + " " + std::to_string(LOWORD(lParam)) + "," + std::to_string(HIWORD(lParam));
@@ -36,16 +44,17 @@ LRESULT CALLBACK ItemProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     HWND host = GetParent(hwnd);
     switch (msg) {
     case WM_CREATE:
-        probe().record("create");
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, windows_created++);
+        record(hwnd, "create");
         return 0;
     case WM_DESTROY:
-        probe().record("destroy");
+        record(hwnd, "destroy");
         forget(hwnd);
         if (selected == hwnd)
             selected = nullptr;
         return 0;
     case WM_TODAYCUSTOM_QUERYREFRESHCACHE: {
-        probe().record("poll");
+        record(hwnd, "poll");
         TODAYLISTITEM* item = reinterpret_cast<TODAYLISTITEM*>(wParam);
         if (!item || item->cyp == probe().height)
             return FALSE;
@@ -53,7 +62,7 @@ LRESULT CALLBACK ItemProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     case WM_ERASEBKGND: {
-        probe().record("erase");
+        record(hwnd, "erase");
         TODAYDRAWWATERMARKINFO info;
         info.hdc = reinterpret_cast<HDC>(wParam);
         GetClientRect(hwnd, &info.rc);
@@ -62,37 +71,37 @@ LRESULT CALLBACK ItemProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 1;
     }
     case WM_PAINT: {
-        probe().record("paint");
+        record(hwnd, "paint");
         PAINTSTRUCT ps;
         BeginPaint(hwnd, &ps);
         COLORREF color = COLORREF(SendMessageW(host, TODAYM_GETCOLOR, TODAYCOLOR_TEXT, 0));
-        probe().record("color " + std::to_string(color));
+        record(hwnd, "color " + std::to_string(color));
         EndPaint(hwnd, &ps);
         return 0;
     }
     case WM_LBUTTONDOWN:
-        probe().record(point_text("down", lParam));
+        record(hwnd, point_text("down", lParam));
         if (probe().take_selection_on_tap && selected != hwnd)
             SendMessageW(host, TODAYM_TOOKSELECTION, reinterpret_cast<WPARAM>(hwnd), 0);
         return 0;
     case WM_LBUTTONUP:
-        probe().record(point_text("up", lParam));
+        record(hwnd, point_text("up", lParam));
         return 0;
     case WM_TODAYCUSTOM_RECEIVEDSELECTION:
-        probe().record("received " + std::to_string(wParam));
+        record(hwnd, "received " + std::to_string(wParam));
         if (probe().accept_selection)
             selected = hwnd;
         return probe().accept_selection ? TRUE : FALSE;
     case WM_TODAYCUSTOM_LOSTSELECTION:
-        probe().record("lost");
+        record(hwnd, "lost");
         if (selected == hwnd)
             selected = nullptr;
         return 0;
     case WM_TODAYCUSTOM_ACTION:
-        probe().record("action " + std::to_string(wParam));
+        record(hwnd, "action " + std::to_string(wParam));
         return 0;
     case WM_TODAYCUSTOM_CLEARCACHE:
-        probe().record("clearcache");
+        record(hwnd, "clearcache");
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
