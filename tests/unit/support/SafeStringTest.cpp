@@ -201,7 +201,7 @@ TEST_F(SafeStringTest, CopyToCutsAndTerminates)
     EXPECT_EQ(out[0], 0);
 }
 
-TEST_F(SafeStringTest, AllocationFailureLeavesDocumentedState)
+TEST_F(SafeStringTest, AllocationFailureLeavesTextIntactOrEmpty)
 {
     CSafeString s(TEXT("old"), -1);
     std::u16string longer(200, u'y');
