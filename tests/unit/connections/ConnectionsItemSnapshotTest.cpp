@@ -1,0 +1,239 @@
+// SPDX-License-Identifier: MIT
+// CConnectionsItem: the snapshot of destinations and status that each host poll rebuilds.
+#include <gtest/gtest.h>
+
+#include "sim/coredll/SimKernel.h"
+#include "unit/connections/ItemFixture.h"
+
+namespace {
+
+const HRESULT kMoreRoom = static_cast<HRESULT>(0x8007007A);
+
+class ConnectionsSnapshot : public ItemFixture {
+protected:
+    // Polls the item directly and reports whether it painted while doing so.
+    BOOL Refresh(bool* painted = nullptr)
+    {
+        Record();
+        BOOL changed = item->OnQueryRefreshCache(&host->Record());
+        StopRecording();
+        if (painted)
+            *painted = !Only(calls, "DrawTextW").empty();
+        return changed;
+    }
+
+    // Enough connections that their records need more than the first 1024 bytes.
+    static cm::Model Large()
+    {
+        cm::Model model;
+        model.destinations = {{cm::kDestInternet, u"The Internet"}};
+        for (int i = 0; i < 8; ++i)
+            model.connections.push_back(Connected(u"A connection with a long description",
+                                                  {cm::Address::ipv4(10, 0, 0, static_cast<uint8_t>(i))}));
+        return model;
+    }
+};
+
+}  // namespace
+
+TEST_F(ConnectionsSnapshot, RepaintsWithinThePollOnlyWhenTheCountChanges)
+{
+    Make();
+    bool painted = true;
+    EXPECT_EQ(Refresh(&painted), FALSE) << "nothing up, nothing counted before";
+    EXPECT_FALSE(painted);
+
+    cm::Model model;
+    model.connections = {Connected(u"GPRS", {cm::Address::ipv4(10, 0, 0, 5)})};
+    cm::set_model(model);
+    EXPECT_EQ(Refresh(&painted), TRUE);
+    EXPECT_TRUE(painted) << "the paint must have run before the poll returned";
+    EXPECT_EQ(Texts(calls), std::vector<std::u16string>{u"Active Connections: 1"});
+
+    // New details, same count: left for the next paint.
+    model.connections[0].addresses = {cm::Address::ipv4(10, 0, 0, 6)};
+    model.connections[0].subtype = CM_CONNSUBTYPE_CELLULAR_EDGE;
+    cm::set_model(model);
+    EXPECT_EQ(Refresh(&painted), FALSE);
+    EXPECT_FALSE(painted);
+}
+
+TEST_F(ConnectionsSnapshot, OnlyConnectedRecordsCount)
+{
+    Make();
+    cm::Model model;
+    const DWORD kOthers[] = {CONNMGR_STATUS_SUSPENDED, CONNMGR_STATUS_WAITINGCONNECTION,
+                             CONNMGR_STATUS_DISCONNECTED, CONNMGR_STATUS_WAITINGDISCONNECTION, 0};
+    for (DWORD status : kOthers)
+        model.connections.push_back(WithStatus(Connected(u"not up"), status));
+    model.connections.insert(model.connections.begin() + 2, Connected(u"up"));
+    cm::set_model(model);
+    Refresh();
+    EXPECT_EQ(item->CountConnected(), 1u);
+}
+
+TEST_F(ConnectionsSnapshot, QueryFailureWhileTwoWereCountedRepaintsAtOnce)
+{
+    Make();
+    cm::Model model;
+    model.connections = {Connected(u"one"), Connected(u"two")};
+    cm::set_model(model);
+    ASSERT_EQ(Refresh(), TRUE);
+    ASSERT_EQ(item->CountConnected(), 2u);
+    size_t withBuffer = sim::kernel::heap_stats().live_bytes;
+
+    cm::fail_queries(E_FAIL);
+    bool painted = false;
+    EXPECT_EQ(Refresh(&painted), TRUE);
+    EXPECT_TRUE(painted);
+    EXPECT_EQ(Texts(calls), std::vector<std::u16string>{u"No active connections"});
+    EXPECT_EQ(item->CountConnected(), 0u);
+    EXPECT_EQ(withBuffer - sim::kernel::heap_stats().live_bytes, 1024u) << "the failed query keeps no buffer";
+
+    // The next good poll starts again with a fresh buffer.
+    cm::stop_failing_queries();
+    seam::reset();
+    EXPECT_EQ(Refresh(), TRUE);
+    ASSERT_EQ(seam::query_calls().size(), 1u);
+    EXPECT_EQ(seam::query_calls()[0].sizeIn, 1024u);
+}
+
+TEST_F(ConnectionsSnapshot, BufferGrowsToExactlyTheAskedSizeAndStays)
+{
+    Make();
+    cm::Model small;
+    small.destinations = Large().destinations;
+    small.connections = {Connected(u"one")};
+    cm::set_model(small);
+    Refresh();
+    size_t smallBytes = sim::kernel::heap_stats().live_bytes;
+
+    cm::set_model(Large());
+    seam::reset();
+    Refresh();
+    const std::vector<seam::QueryCall>& first = seam::query_calls();
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(first[0].sizeIn, 1024u);
+    EXPECT_EQ(first[0].result, kMoreRoom);
+    DWORD asked = first[0].sizeOut;
+    EXPECT_GT(asked, 1024u);
+    EXPECT_EQ(first[1].sizeIn, asked);
+    EXPECT_EQ(first[1].result, S_OK);
+    EXPECT_TRUE(sim::kernel::heap_owns(first[1].buffer));
+    EXPECT_EQ(sim::kernel::heap_stats().live_bytes - smallBytes, asked - 1024u) << "grown to exactly the size asked";
+    EXPECT_EQ(item->CountConnected(), 8u);
+
+    const void* kept = first[1].buffer;
+    seam::reset();
+    Refresh();
+    ASSERT_EQ(seam::query_calls().size(), 1u);
+    EXPECT_EQ(seam::query_calls()[0].buffer, kept);
+    EXPECT_EQ(seam::query_calls()[0].sizeIn, asked);
+
+    // Fewer connections later: the buffer keeps its size.
+    cm::set_model(small);
+    seam::reset();
+    Refresh();
+    ASSERT_EQ(seam::query_calls().size(), 1u);
+    EXPECT_EQ(seam::query_calls()[0].sizeIn, asked);
+    EXPECT_EQ(item->CountConnected(), 1u);
+}
+
+TEST_F(ConnectionsSnapshot, AManagerThatAsksForNoMoreRoomEndsTheQuery)
+{
+    Make();
+    cm::Model model;
+    model.connections = {Connected(u"one")};
+    cm::set_model(model);
+    ASSERT_EQ(Refresh(), TRUE);
+
+    // Asking again for no more than the buffer has would loop for ever.
+    const seam::Answer kScripts[][2] = {{{kMoreRoom, 1024}, {kMoreRoom, 1024}},
+                                        {{kMoreRoom, 512}, {kMoreRoom, 512}},
+                                        {{kMoreRoom, 2048}, {kMoreRoom, 2048}}};
+    const size_t kCalls[] = {1, 1, 2};
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        seam::reset();
+        seam::scripted_answers().assign(kScripts[i], kScripts[i] + 2);
+        Refresh();
+        EXPECT_EQ(seam::query_calls().size(), kCalls[i]);
+        EXPECT_EQ(item->CountConnected(), 0u);
+        seam::reset();
+        Refresh();
+        EXPECT_EQ(item->CountConnected(), 1u) << "the next poll recovers";
+    }
+}
+
+TEST_F(ConnectionsSnapshot, FailedRegrowthIsAFailedQuery)
+{
+    Make();
+    cm::set_model(Large());
+    // A poll allocates one block per destination and one more for the index that ends the
+    // list, the list's storage, the first 1024 bytes, then the regrown buffer.
+    sim::kernel::heap_fail_nth(5);
+    EXPECT_EQ(Refresh(), FALSE);
+    sim::kernel::heap_fail_off();
+    ASSERT_EQ(seam::query_calls().size(), 1u) << "no query after the failed allocation";
+    EXPECT_EQ(item->CountConnected(), 0u);
+    EXPECT_NE(item->FindDestination(cm::kDestInternet), nullptr);
+
+    seam::reset();
+    EXPECT_EQ(Refresh(), TRUE);
+    EXPECT_EQ(seam::query_calls().size(), 2u);
+    EXPECT_EQ(item->CountConnected(), 8u);
+}
+
+TEST_F(ConnectionsSnapshot, EveryAllocationFailureOfAPollIsSurvived)
+{
+    cm::Model model = Large();
+    model.destinations.push_back({cm::kDestWork, u"Work"});
+    cm::set_model(model);
+    Make();
+    unsigned long before = sim::kernel::heap_allocation_count();
+    item->OnQueryRefreshCache(&host->Record());
+    const unsigned long needed = sim::kernel::heap_allocation_count() - before;
+    delete item;
+    item = nullptr;
+
+    for (unsigned long n = 1; n <= needed; ++n) {
+        SCOPED_TRACE(n);
+        Make();
+        size_t withItem = sim::kernel::heap_stats().live_blocks;
+        sim::kernel::heap_fail_nth(n);
+        item->OnQueryRefreshCache(&host->Record());
+        sim::kernel::heap_fail_off();
+        DWORD count = item->CountConnected();
+        EXPECT_TRUE(count == 0 || count == 8) << count;
+
+        // Whatever failed, the next poll has the whole snapshot again.
+        item->OnQueryRefreshCache(&host->Record());
+        EXPECT_EQ(item->CountConnected(), 8u);
+        EXPECT_NE(item->FindDestination(cm::kDestWork), nullptr);
+        EXPECT_GE(sim::kernel::heap_stats().live_blocks, withItem);
+        delete item;
+        item = nullptr;
+        EXPECT_EQ(sim::kernel::heap_stats().live_blocks, heapBaseline.live_blocks) << "leaked";
+    }
+}
+
+TEST_F(ConnectionsSnapshot, DestinationsAreFoundByGuidFirstOneWins)
+{
+    const GUID kOther = {0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}};
+    cm::Model model;
+    model.destinations = {{cm::kDestWork, u"Work"}, {cm::kDestInternet, u"First"}, {cm::kDestInternet, u"Second"}};
+    cm::set_model(model);
+    Make();
+    EXPECT_EQ(item->FindDestination(cm::kDestInternet), nullptr) << "no poll yet";
+    item->OnQueryRefreshCache(&host->Record());
+    CONNMGR_DESTINATION_INFO* found = item->FindDestination(cm::kDestInternet);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(std::u16string(found->szDescription), u"First");
+    EXPECT_EQ(item->FindDestination(kOther), nullptr);
+
+    // An enumeration that ends early simply gives a shorter list.
+    cm::fail_enumeration_from(1);
+    item->OnQueryRefreshCache(&host->Record());
+    EXPECT_EQ(item->FindDestination(cm::kDestInternet), nullptr);
+    EXPECT_NE(item->FindDestination(cm::kDestWork), nullptr);
+}
