@@ -122,7 +122,8 @@ void Run::play(size_t index, const Step& step)
         event["x"] = x;
         event["y"] = y;
         log_.add(event);
-        host_->tap(where.left + x, where.top + y);
+        if (!host_->tap(where.left + x, where.top + y))
+            log_.add(Event{{"ev", "note"}, {"text", "tap: no item under the point"}});
         return;
     }
     case StepKind::Action:

@@ -184,7 +184,10 @@ std::vector<std::pair<std::string, std::string>> Checker::language_files(const j
         std::string lower;
         for (char c : name)
             lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos ||
+        bool control = false;
+        for (char c : name)
+            control = control || static_cast<unsigned char>(c) < 0x20;
+        if (name.empty() || control || name == "." || name == ".." || name.find('/') != std::string::npos ||
             name.find('\\') != std::string::npos || lower == "linkory.dll")
             fail(path, "expected a plain file name other than Linkory.dll, such as \"Linkory.0407.intl\"");
         std::string source = text(it.value(), path, "the path of a file, relative to the scenario");
