@@ -4,7 +4,8 @@
 // Written against the Win32 API only, so the same host drives the plug-in on the simulated
 // device and under Wine. All calls come on one thread, as on the device's shell. The host
 // owns its window, one TODAYLISTITEM per item and the module references it took; the item
-// windows belong to the plug-ins.
+// windows belong to the plug-ins. There is one Today screen: a second host's create() fails
+// with ERROR_CLASS_ALREADY_EXISTS while the first one lives.
 #ifndef LINKORY_SIM_TODAY_HOST_H
 #define LINKORY_SIM_TODAY_HOST_H
 

@@ -29,7 +29,8 @@ struct Probe {
 
     // Observations.
     HINSTANCE attach_module = nullptr;  // the handle DllMain was given
-    bool icon_at_attach = false;        // LoadImageW of its own icon worked inside DllMain
+    bool icon_at_attach = false;        // LoadImageW of its own icon worked in DLL_PROCESS_ATTACH
+    bool icon_at_detach = false;        // ... and in DLL_PROCESS_DETACH
     HWND last_parent = nullptr;         // parent given to InitializeCustomItem
 
     void record(const std::string& event) { events.push_back(event); }

@@ -107,6 +107,14 @@ LRESULT CALLBACK ItemProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
+bool own_icon_loads(HINSTANCE module)
+{
+    HANDLE icon = LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, 8, 8, 0);
+    if (icon)
+        DestroyIcon(static_cast<HICON>(icon));
+    return icon != nullptr;
+}
+
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)
@@ -115,14 +123,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)
         probe().record("attach");
         module_handle = module;
         probe().attach_module = module;
-        HANDLE icon = LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, 8, 8, 0);
-        probe().icon_at_attach = icon != nullptr;
-        if (icon)
-            DestroyIcon(static_cast<HICON>(icon));
+        probe().icon_at_attach = own_icon_loads(module);
         return probe().attach_result;
     }
     if (reason == DLL_PROCESS_DETACH) {
         probe().record("detach");
+        probe().icon_at_detach = own_icon_loads(module);
         if (!probe().leave_windows) {
             while (window_count > 0)
                 DestroyWindow(windows[window_count - 1]);

@@ -40,6 +40,10 @@ TEST_F(Loader, AttachesAndFindsExportsByOrdinal)
     EXPECT_EQ(testplugin::probe().attach_module, reinterpret_cast<HINSTANCE>(module));
     EXPECT_TRUE(testplugin::probe().icon_at_attach) << "resources must be registered before DllMain runs";
     EXPECT_EQ(sim::loader::module_name(module), "TestPlugin.dll");
+    // The kernel and the loader agree on what the handle is: the module's load address.
+    WCHAR path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+    EXPECT_EQ(std::string(path, path + length), TESTPLUGIN_PATH);
 
     auto init = reinterpret_cast<PFNCUSTOMINITIALIZEITEM>(
         reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ORDINAL_INITIALIZEITEM))));
@@ -68,6 +72,7 @@ TEST_F(Loader, AttachesAndFindsExportsByOrdinal)
 
     EXPECT_TRUE(FreeLibrary(module));
     EXPECT_EQ(testplugin::probe().take(), std::vector<std::string>{"detach"});
+    EXPECT_TRUE(testplugin::probe().icon_at_detach) << "resources must outlive DllMain's detach";
     EXPECT_EQ(sim::loader::loaded_modules(), 0u);
 }
 
