@@ -2,6 +2,10 @@
 // Whole runs of todaysim: the item's layout at three screen densities, read from the trace.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+
 #include "ToolRun.h"
 
 using nlohmann::json;
@@ -92,18 +96,19 @@ TEST(TodaysimLayout, FiguresAtThreeDensities)
 
 TEST(TodaysimLayout, TextViewAndPictureComeFromTheSameRun)
 {
-    ToolRun run = run_todaysim({"--scenario", scenario("two_connections.json"), "--text", "--png", "layout.png"}, false);
+    const std::string png = std::to_string(getpid()) + "_layout.png";
+    ToolRun run = run_todaysim({"--scenario", scenario("two_connections.json"), "--text", "--png", png}, false);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Active Connections: 2"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("[-]"), std::string::npos) << "expanded toggle box: " << run.out;
     EXPECT_NE(run.out.find("Connected to: Work"), std::string::npos);
     EXPECT_EQ(run.out.find("Dial-up"), std::string::npos);
-    std::FILE* png = std::fopen((testing::TempDir() + "layout.png").c_str(), "rb");
-    ASSERT_NE(png, nullptr);
+    std::FILE* file = std::fopen((testing::TempDir() + png).c_str(), "rb");
+    ASSERT_NE(file, nullptr);
     unsigned char magic[8] = {};
-    EXPECT_EQ(std::fread(magic, 1, 8, png), 8u);
-    std::fclose(png);
+    EXPECT_EQ(std::fread(magic, 1, 8, file), 8u);
+    std::fclose(file);
     EXPECT_EQ(magic[1], 'P');
     EXPECT_EQ(magic[2], 'N');
-    std::remove((testing::TempDir() + "layout.png").c_str());
+    std::remove((testing::TempDir() + png).c_str());
 }

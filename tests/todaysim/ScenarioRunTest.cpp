@@ -16,7 +16,7 @@ namespace {
 // Writes a scenario into the test's temporary folder; returns its path.
 std::string write_scenario(const std::string& name, const std::string& text)
 {
-    const std::string path = testing::TempDir() + name;
+    const std::string path = testing::TempDir() + std::to_string(getpid()) + "_" + name;
     std::ofstream(path) << text;
     return path;
 }
