@@ -77,6 +77,8 @@ TEST_F(TodayHost, LoadFailuresLeaveNoItem)
 
 TEST_F(TodayHost, ScreenSizeComesFromTheDevice)
 {
+    sim::today::Host second;
+    EXPECT_EQ(second.create(), DWORD(ERROR_CLASS_ALREADY_EXISTS)) << "one Today screen at a time";
     host.reset();
     sim::gdi::set_screen(480, 640, 192, 192);
     sim::today::Host big;
