@@ -67,6 +67,10 @@ HWND CConnectionsItem::Initialize(HINSTANCE module, TODAYLISTITEM* item, HWND pa
     if (!mainSection)
         mainSection = CIntlEmptySection::Get();
     typeNames.Attach(table);
+    // The item follows its newest window. An earlier one would live on with this library's
+    // window procedure after the library is gone, and keep the class from unregistering.
+    if (item && item->fEnabled)
+        Destroy();
     return Create(module, item, parent);
 }
 
