@@ -1,0 +1,188 @@
+// SPDX-License-Identifier: MIT
+// Linkory.dll in the Today host: load, polls, connections coming and going, taps and keys.
+#include <gtest/gtest.h>
+
+#include "e2e/E2EFixture.h"
+
+namespace {
+
+using Linkory = E2EFixture;
+using Lines = std::vector<std::u16string>;
+
+cm::Model OneUp()
+{
+    cm::Model model;
+    model.destinations = {{cm::kDestInternet, u"The Internet"}};
+    model.connections = {Up(u"GPRS line", {cm::Address::ipv4(10, 0, 0, 5)})};
+    return model;
+}
+
+}  // namespace
+
+TEST_F(Linkory, LoadPollAndUnloadLeaveNothingBehind)
+{
+    StartHost();
+    const sim::kernel::HeapStats before = sim::kernel::heap_stats();
+    const size_t objects = sim::gdi::live_objects(), windows = sim::user::live_windows();
+    const size_t classes = sim::user::live_classes();
+
+    size_t item = Load();
+    ASSERT_NE(Window(item), (HWND)NULL);
+    EXPECT_EQ(GetParent(Window(item)), host->window());
+    EXPECT_EQ(sim::gdi::live_icons(), 4u);
+    EXPECT_EQ(Height(item), 0u) << "the host learns the height at its first poll";
+    EXPECT_TRUE(host->options_proc(item)(nullptr, WM_INITDIALOG, 0, 0));
+
+    Record();
+    EXPECT_TRUE(host->poll());
+    EXPECT_EQ(Height(item), 20u);
+    RECT r = host->item_rect(item);
+    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{0, 0, 240, 20}));
+    EXPECT_EQ(Texts(), Lines{u"No active connections"});
+    EXPECT_FALSE(host->poll()) << "nothing changed";
+
+    EXPECT_EQ(host->unload(item), std::vector<std::string>{});
+    const sim::kernel::HeapStats after = sim::kernel::heap_stats();
+    EXPECT_EQ(after.live_blocks, before.live_blocks);
+    EXPECT_EQ(after.live_bytes, before.live_bytes);
+    EXPECT_EQ(sim::gdi::live_objects(), objects);
+    EXPECT_EQ(sim::gdi::live_icons(), 0u);
+    EXPECT_EQ(sim::user::live_windows(), windows);
+    EXPECT_EQ(sim::user::live_classes(), classes) << "the window class goes with the library";
+    EXPECT_EQ(sim::loader::loaded_modules(), 0u);
+}
+
+TEST_F(Linkory, AConnectionComingUpIsPaintedBeforeThePollReturns)
+{
+    Load();
+    host->poll();
+    cm::set_model(OneUp());
+    Record();
+    Lines seenAtAnswer;
+    BOOL answer = TRUE;
+    listener.onPoll = [&](size_t, BOOL a, DWORD) {
+        seenAtAnswer = Texts();
+        answer = a;
+    };
+    host->poll();
+    EXPECT_EQ(seenAtAnswer, Lines{u"Active Connections: 1"});
+    EXPECT_EQ(answer, FALSE) << "collapsed, the height is the same";
+    EXPECT_EQ(Height(), 20u);
+    ASSERT_EQ(Only("DrawFrameControl").size(), 1u);
+    ASSERT_EQ(Only("DrawIconEx").size(), 2u);
+    EXPECT_EQ(Only("DrawIconEx")[0].icon_id, 101);
+    EXPECT_EQ(Only("DrawIconEx")[1].icon_id, 104) << "the plus sign while collapsed";
+}
+
+TEST_F(Linkory, TapsToggleOnlyInsideTheToggleBox)
+{
+    cm::set_model(OneUp());
+    Load();
+    host->poll();
+    // Collapsed, one described connection: 20 high; expanded: 3 + 12 + 48 + 1.
+    struct Tap {
+        int x, y;
+        DWORD height;
+        bool selects;
+    };
+    const Tap kTaps[] = {
+        {228, 2, 64, false},  // top left corner of the box (228, 2, 238, 12)
+        {237, 11, 20, false}, // its last pixel
+        {238, 5, 20, true},   // right edge line: outside
+        {230, 12, 20, true},  // bottom edge line: outside
+        {100, 8, 20, true},   // the header line
+    };
+    for (const Tap& t : kTaps) {
+        SCOPED_TRACE(std::to_string(t.x) + "," + std::to_string(t.y));
+        host->deselect();
+        ASSERT_TRUE(host->tap(t.x, t.y));
+        EXPECT_EQ(host->selected(), t.selects ? 0 : -1);
+        host->poll();
+        EXPECT_EQ(Height(), t.height);
+    }
+}
+
+TEST_F(Linkory, ActionKeyWhileNothingIsUpExpandsTheNextConnection)
+{
+    Load();
+    host->poll();
+    ASSERT_TRUE(host->select(0));
+    Record();
+    ASSERT_TRUE(host->action());
+    EXPECT_EQ(Texts(), Lines{u"No active connections"}) << "repainted at once";
+    EXPECT_FALSE(host->poll());
+    EXPECT_EQ(Height(), 20u);
+
+    cm::set_model(OneUp());
+    Record();
+    EXPECT_TRUE(host->poll());
+    EXPECT_EQ(Height(), 64u);
+    const Lines kExpanded = {u"Active Connections: 1", u"GPRS line", u"IP Address: 10.0.0.5",
+                             u"Type: Cellular/GPRS", u"Connected to: The Internet"};
+    Lines drawn = Texts();
+    ASSERT_GE(drawn.size(), kExpanded.size());
+    EXPECT_EQ(Lines(drawn.end() - kExpanded.size(), drawn.end()), kExpanded);
+    EXPECT_EQ(Only("DrawIconEx").back().icon_id, 105) << "the minus sign while expanded";
+}
+
+TEST_F(Linkory, QueryFailureWhileTwoWereCountedShowsNoConnection)
+{
+    cm::Model model = OneUp();
+    model.connections.push_back(Up(u"Second"));
+    cm::set_model(model);
+    Load();
+    host->poll();
+    Record();
+    host->poll();
+    EXPECT_EQ(Texts(), Lines{}) << "no change, no paint";
+
+    cm::fail_queries(E_FAIL);
+    Lines seenAtAnswer;
+    listener.onPoll = [&](size_t, BOOL, DWORD) { seenAtAnswer = Texts(); };
+    host->poll();
+    EXPECT_EQ(seenAtAnswer, Lines{u"No active connections"});
+    EXPECT_TRUE(Only("DrawFrameControl").empty()) << "no toggle box without a connection";
+}
+
+TEST_F(Linkory, StatusOfMoreThan1024BytesGrowsTheBufferOnce)
+{
+    cm::Model model = OneUp();
+    cm::set_model(model);
+    Load();
+    host->poll();
+    const size_t small = sim::kernel::heap_stats().live_bytes;
+
+    for (int i = 0; i < 7; ++i)
+        model.connections.push_back(Up(u"Another connection with a long name", {cm::Address::ipv4(10, 1, 0, 1)}));
+    cm::set_model(model);
+    DWORD asked = 0;
+    ASSERT_EQ(ConnMgrQueryDetailedStatus(nullptr, &asked), HRESULT(0x8007007A));
+    ASSERT_GT(asked, 1024u);
+    cm::reset_call_counts();
+    host->poll();
+    EXPECT_EQ(cm::call_counts().query_detailed_status, 2u) << "asked once, then with the new buffer";
+    EXPECT_EQ(sim::kernel::heap_stats().live_bytes - small, asked - 1024u) << "grown to exactly the size asked";
+
+    // Later polls query once with that buffer and allocate no more.
+    for (int poll = 0; poll < 3; ++poll) {
+        cm::reset_call_counts();
+        host->poll();
+        EXPECT_EQ(cm::call_counts().query_detailed_status, 1u);
+        EXPECT_EQ(sim::kernel::heap_stats().live_bytes - small, asked - 1024u);
+    }
+}
+
+TEST_F(Linkory, TwoDestinationsWithOneGuidShowTheFirst)
+{
+    cm::Model model = OneUp();
+    model.destinations = {{cm::kDestInternet, u"First"}, {cm::kDestInternet, u"Second"}};
+    cm::set_model(model);
+    Load();
+    host->poll();
+    host->tap(230, 5);
+    Record();
+    host->poll();
+    Lines drawn = Texts();
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(drawn.back(), u"Connected to: First");
+}
