@@ -2,6 +2,7 @@
 // LoadLibraryW, GetProcAddress and FreeLibrary over dlopen, with ordinals and resources
 // taken from the tables a module carries in place of PE sections.
 #include <dlfcn.h>
+#include <link.h>
 #include <sys/stat.h>
 
 #include <map>
@@ -108,6 +109,17 @@ bool read_tables(void* dl, Module& module, std::string& why)
     return true;
 }
 
+// dlsym also searches a library's dependencies: tables found there belong to another module.
+bool tables_are_own(void* dl, const Dl_info& tables, std::string& why)
+{
+    struct link_map* map = nullptr;
+    if (dlinfo(dl, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name && tables.dli_fname &&
+        std::string(map->l_name) == tables.dli_fname)
+        return true;
+    why = "not a module: the tables found belong to " + std::string(tables.dli_fname ? tables.dli_fname : "another library");
+    return false;
+}
+
 Module* find(HMODULE handle)
 {
     auto it = modules().find(handle);
@@ -152,7 +164,8 @@ HMODULE load(LPCWSTR file)
     module.dl = dl;
     module.references = 1;
     Dl_info where;
-    if (!read_tables(dl, module, load_error()) || !dladdr(module.ordinals, &where) || !where.dli_fbase) {
+    if (!read_tables(dl, module, load_error()) || !dladdr(module.ordinals, &where) || !where.dli_fbase ||
+        !tables_are_own(dl, where, load_error())) {
         dlclose(dl);
         SetLastError(ERROR_BAD_EXE_FORMAT);
         return nullptr;

@@ -119,6 +119,7 @@ TEST_F(Loader, FailsForWhatIsNotAModule)
         {wide(data), ERROR_MOD_NOT_FOUND, "a folder"},
         {wide(data + "/half.ico"), ERROR_BAD_EXE_FORMAT, "not a shared object"},
         {wide(TESTPLUGIN_PROBE_PATH), ERROR_BAD_EXE_FORMAT, "shared object without tables"},
+        {wide(TESTPLUGIN_DEPENDENT_PATH), ERROR_BAD_EXE_FORMAT, "tables only in a dependency"},
         {u"NoSuchModule.dll", ERROR_MOD_NOT_FOUND, "bare name found nowhere"},
         {u"", ERROR_INVALID_PARAMETER, "empty name"},
     };
