@@ -76,6 +76,11 @@ class Bench:
         return self.runs.get(name)
 
 
+def read_lines(path):
+    with open(path, encoding='utf-8') as f:
+        return [line.strip() for line in f]
+
+
 def fmt_ns(ns):
     if ns is None:
         return '-'
@@ -98,7 +103,7 @@ def main(results):
     def budget(name, ok, detail):
         budgets.append((name, ok, detail))
 
-    machine = dict(line.strip().split('=', 1) for line in open(os.path.join(results, 'machine.txt')) if '=' in line)
+    machine = dict(line.split('=', 1) for line in read_lines(os.path.join(results, 'machine.txt')) if '=' in line)
     out.append('Machine: %s, nproc %s, load average %s at start (%s, commit %s).' % (
         machine.get('cpu'), machine.get('nproc'), machine.get('load'), machine.get('date'), machine.get('commit')))
     out.append('The machine is shared: times are noisy (CPU time is the steadier of the two); budgets use counters.')
@@ -123,6 +128,7 @@ def main(results):
             '%s/%s' % (fmt_n(run['fonts_new']), fmt_n(run['fonts_del'])), fmt_n(run['gdi_growth']),
             fmt_n(run['paints'])))
 
+    row('message the item ignores', bench.get('IgnoredMessage'))
     for d, c in SHAPES:
         row('steady poll D=%d C=%d' % (d, c), bench.get('SteadyPoll/D:%d/C:%d' % (d, c)))
     row('changed poll, collapsed (8,4)', bench.get('ChangedPoll/expanded:0'))
@@ -134,9 +140,9 @@ def main(results):
 
     todaysim = os.path.join(results, 'todaysim.txt')
     if os.path.exists(todaysim):
-        lines = [l.strip() for l in open(todaysim)]
+        lines = read_lines(todaysim)
         times = [int(l[3:]) for l in lines if l.startswith('ns=')]
-        events = [json.loads(l) for l in open(os.path.join(results, 'todaysim.jsonl')) if l.strip()]
+        events = [json.loads(l) for l in read_lines(os.path.join(results, 'todaysim.jsonl')) if l]
         paints = sum(1 for e in events if e.get('ev') == 'paint')
         polls = sum(1 for e in events if e.get('ev') == 'poll')
         leaks = next((e.get('leaks') for e in events if e.get('ev') == 'unload'), None)

@@ -77,4 +77,9 @@ else
   echo "bench: todaysim not built, no end-to-end figure" >&2
 fi
 
+# The report's own checks first: a wrong verdict is worse than none.
+python3 -m unittest discover -s "$root/bench" -p 'test_*.py' -q 2>"$results/report-tests.log" || {
+  cat "$results/report-tests.log" >&2
+  exit 1
+}
 python3 "$root/bench/report.py" "$results"
