@@ -98,47 +98,6 @@ TEST_F(ConnectionsSnapshot, QueryFailureWhileTwoWereCountedRepaintsAtOnce)
     EXPECT_EQ(seam::query_calls()[0].sizeIn, 1024u);
 }
 
-TEST_F(ConnectionsSnapshot, BufferGrowsToExactlyTheAskedSizeAndStays)
-{
-    Make();
-    cm::Model small;
-    small.destinations = Large().destinations;
-    small.connections = {Connected(u"one")};
-    cm::set_model(small);
-    Refresh();
-    size_t smallBytes = sim::kernel::heap_stats().live_bytes;
-
-    cm::set_model(Large());
-    seam::reset();
-    Refresh();
-    const std::vector<seam::QueryCall>& first = seam::query_calls();
-    ASSERT_EQ(first.size(), 2u);
-    EXPECT_EQ(first[0].sizeIn, 1024u);
-    EXPECT_EQ(first[0].result, kMoreRoom);
-    DWORD asked = first[0].sizeOut;
-    EXPECT_GT(asked, 1024u);
-    EXPECT_EQ(first[1].sizeIn, asked);
-    EXPECT_EQ(first[1].result, S_OK);
-    EXPECT_TRUE(sim::kernel::heap_owns(first[1].buffer));
-    EXPECT_EQ(sim::kernel::heap_stats().live_bytes - smallBytes, asked - 1024u) << "grown to exactly the size asked";
-    EXPECT_EQ(item->CountConnected(), 8u);
-
-    const void* kept = first[1].buffer;
-    seam::reset();
-    Refresh();
-    ASSERT_EQ(seam::query_calls().size(), 1u);
-    EXPECT_EQ(seam::query_calls()[0].buffer, kept);
-    EXPECT_EQ(seam::query_calls()[0].sizeIn, asked);
-
-    // Fewer connections later: the buffer keeps its size.
-    cm::set_model(small);
-    seam::reset();
-    Refresh();
-    ASSERT_EQ(seam::query_calls().size(), 1u);
-    EXPECT_EQ(seam::query_calls()[0].sizeIn, asked);
-    EXPECT_EQ(item->CountConnected(), 1u);
-}
-
 TEST_F(ConnectionsSnapshot, AManagerThatAsksForNoMoreRoomEndsTheQuery)
 {
     Make();
@@ -163,25 +122,6 @@ TEST_F(ConnectionsSnapshot, AManagerThatAsksForNoMoreRoomEndsTheQuery)
         Refresh();
         EXPECT_EQ(item->CountConnected(), 1u) << "the next poll recovers";
     }
-}
-
-TEST_F(ConnectionsSnapshot, FailedRegrowthIsAFailedQuery)
-{
-    Make();
-    cm::set_model(Large());
-    // A poll allocates one block per destination and one more for the index that ends the
-    // list, the list's storage, the first 1024 bytes, then the regrown buffer.
-    sim::kernel::heap_fail_nth(5);
-    EXPECT_EQ(Refresh(), FALSE);
-    sim::kernel::heap_fail_off();
-    ASSERT_EQ(seam::query_calls().size(), 1u) << "no query after the failed allocation";
-    EXPECT_EQ(item->CountConnected(), 0u);
-    EXPECT_NE(item->FindDestination(cm::kDestInternet), nullptr);
-
-    seam::reset();
-    EXPECT_EQ(Refresh(), TRUE);
-    EXPECT_EQ(seam::query_calls().size(), 2u);
-    EXPECT_EQ(item->CountConnected(), 8u);
 }
 
 TEST_F(ConnectionsSnapshot, EveryAllocationFailureOfAPollIsSurvived)
