@@ -79,13 +79,13 @@ protected:
     }
 
     // Loads the library (the built one unless a copy is named) as the next item.
-    size_t Load(const std::string& path = LINKORY_DLL_PATH)
+    size_t Load(const std::string& path = LINKORY_DLL_PATH, BOOL enabled = TRUE)
     {
         if (!host)
             StartHost();
         size_t index = 99;
         std::u16string wide(path.begin(), path.end());
-        EXPECT_EQ(host->load(wide.c_str(), u"Linkory", TRUE, &index), DWORD(ERROR_SUCCESS));
+        EXPECT_EQ(host->load(wide.c_str(), u"Linkory", enabled, &index), DWORD(ERROR_SUCCESS));
         return index;
     }
 

@@ -52,6 +52,29 @@ TEST_F(Linkory, LoadPollAndUnloadLeaveNothingBehind)
     EXPECT_EQ(sim::loader::loaded_modules(), 0u);
 }
 
+TEST_F(Linkory, DisabledRecordsGetNoWindowAndTheEnabledOneKeepsIts)
+{
+    // Loaded and unloaded without ever being asked for an item.
+    std::u16string path(LINKORY_DLL_PATH, LINKORY_DLL_PATH + sizeof(LINKORY_DLL_PATH) - 1);
+    HMODULE module = LoadLibraryW(path.c_str());
+    ASSERT_NE(module, (HMODULE)NULL);
+    EXPECT_TRUE(FreeLibrary(module));
+
+    StartHost();
+    const size_t blocks = sim::kernel::heap_stats().live_blocks;
+    Load(LINKORY_DLL_PATH, FALSE);
+    EXPECT_EQ(Window(0), (HWND)NULL);
+    EXPECT_GT(sim::kernel::heap_stats().live_blocks, blocks) << "the table and the item exist all the same";
+    size_t item = Load();
+    HWND window = Window(item);
+    ASSERT_NE(window, (HWND)NULL);
+    Load(LINKORY_DLL_PATH, FALSE);
+    EXPECT_TRUE(IsWindow(window)) << "no new window, so the item keeps its own";
+    EXPECT_TRUE(host->poll());
+    host->unload_all();
+    EXPECT_EQ(sim::kernel::heap_stats().live_blocks, blocks);
+}
+
 TEST_F(Linkory, AConnectionComingUpIsPaintedBeforeThePollReturns)
 {
     Load();
