@@ -259,14 +259,15 @@ def main(results):
             worst = worst_residual(rows, vals, coef)
             rows2 = [[1, d, c, d * d] for d, c, _ in own_points]
             coef2 = solve(rows2, vals)
-            small = [(d, c, o) for d, c, o in own_points if d <= 64]
-            rows_s = [[1, d, c] for d, c, _ in small]
-            coef_s = solve(rows_s, [o for _, _, o in small])
             out.append('Poll own instructions, linear fit: %.0f + %.1f per destination + %.1f per connection '
                        '(worst point off by %.0f%%)' % (coef[0], coef[1], coef[2], 100 * worst))
             out.append('  with a D^2 term: %.0f + %.1f/destination + %.1f/connection + %.2f x D^2 '
                        '(the duplicate test of each Add scans the list)' % tuple(coef2))
-            out.append('  shapes with D <= 64 only: %.0f + %.1f/destination + %.1f/connection' % tuple(coef_s))
+            incl_points = [(d, c, measured[('poll', d, c)].inclusive('CBasicWnd::StaticWindowProc')[0] / 20)
+                           for d, c in SHAPES]
+            coef3 = solve(rows2, [v for _, _, v in incl_points])
+            out.append('  whole poll with the platform: %.0f + %.1f/destination + %.1f/connection + %.2f x D^2 '
+                       '(the simulated enumeration copies the destination list per call)' % tuple(coef3))
             budget('poll cost linear in D + C (plug-in own instructions, every shape within 10%)', worst <= 0.10,
                    'worst shape %.0f%% off the linear fit; D^2 coefficient %.2f' % (100 * worst, coef2[3]))
         steps = []

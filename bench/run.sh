@@ -10,6 +10,7 @@
 # --quick shortens the timed runs (for trying the script; figures get noisier).
 # Results stay in build/bench/results. Exit status 1 when a budget fails.
 set -euo pipefail
+export PYTHONDONTWRITEBYTECODE=1
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/bench"
