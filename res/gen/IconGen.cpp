@@ -103,8 +103,8 @@ Rgba globe(float x, float y, int n)
         float dx = (x - f.cx) / f.r, dy = (y - f.cy) / f.r;
         float light = std::max(0.0f, -0.48f * dx - 0.55f * dy + 0.68f * nz);
         out = mix(solid(6, 58, 92), solid(58, 176, 196), light);
-        float spec = std::pow(std::max(0.0f, -0.42f * dx - 0.50f * dy + 0.76f * nz), 24.0f);
-        out = mix(out, solid(235, 252, 255), spec * 0.8f);
+        float glint = std::pow(std::max(0.0f, -0.42f * dx - 0.50f * dy + 0.76f * nz), 24.0f);
+        out = mix(out, solid(235, 252, 255), glint * 0.8f);
         // Meridians and parallels, fewer and bolder on the small image.
         float step = n >= 24 ? kPi / 6 : kPi / 4;
         float width = n >= 24 ? 0.55f : 0.5f;

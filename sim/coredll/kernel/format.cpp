@@ -42,7 +42,7 @@ struct Sink {
 
 enum class Size { Default, Short, Long, LongLong, Wide, Int32, Int64, Pointer };
 
-struct Spec {
+struct Conversion {
     bool left = false, zero = false, plus = false, space = false, alt = false;
     bool width_star = false, precision_star = false;
     int width = 0;
@@ -63,45 +63,45 @@ int parse_number(const WCHAR*& p)
 }
 
 // Parses the conversion after '%'; p ends past it. False when the conversion is unknown.
-bool parse_spec(const WCHAR*& p, Spec& spec)
+bool parse_conversion(const WCHAR*& p, Conversion& conv)
 {
     for (;; ++p) {
-        if (*p == u'-') spec.left = true;
-        else if (*p == u'0') spec.zero = true;
-        else if (*p == u'+') spec.plus = true;
-        else if (*p == u' ') spec.space = true;
-        else if (*p == u'#') spec.alt = true;
+        if (*p == u'-') conv.left = true;
+        else if (*p == u'0') conv.zero = true;
+        else if (*p == u'+') conv.plus = true;
+        else if (*p == u' ') conv.space = true;
+        else if (*p == u'#') conv.alt = true;
         else break;
     }
     if (*p == u'*')
-        spec.width_star = true, ++p;
+        conv.width_star = true, ++p;
     else
-        spec.width = parse_number(p);
+        conv.width = parse_number(p);
     if (*p == u'.') {
         ++p;
         if (*p == u'*')
-            spec.precision_star = true, ++p;
+            conv.precision_star = true, ++p;
         else
-            spec.precision = parse_number(p);
+            conv.precision = parse_number(p);
     }
-    if (p[0] == u'I' && p[1] == u'6' && p[2] == u'4') spec.size = Size::Int64, p += 3;
-    else if (p[0] == u'I' && p[1] == u'3' && p[2] == u'2') spec.size = Size::Int32, p += 3;
-    else if (p[0] == u'I') spec.size = Size::Pointer, ++p;
-    else if (p[0] == u'l' && p[1] == u'l') spec.size = Size::LongLong, p += 2;
-    else if (p[0] == u'l') spec.size = Size::Long, ++p;
-    else if (p[0] == u'h') spec.size = Size::Short, ++p;
-    else if (p[0] == u'w') spec.size = Size::Wide, ++p;
+    if (p[0] == u'I' && p[1] == u'6' && p[2] == u'4') conv.size = Size::Int64, p += 3;
+    else if (p[0] == u'I' && p[1] == u'3' && p[2] == u'2') conv.size = Size::Int32, p += 3;
+    else if (p[0] == u'I') conv.size = Size::Pointer, ++p;
+    else if (p[0] == u'l' && p[1] == u'l') conv.size = Size::LongLong, p += 2;
+    else if (p[0] == u'l') conv.size = Size::Long, ++p;
+    else if (p[0] == u'h') conv.size = Size::Short, ++p;
+    else if (p[0] == u'w') conv.size = Size::Wide, ++p;
     if (*p == 0)
         return false;
-    spec.conversion = *p++;
-    switch (spec.conversion) {
+    conv.conversion = *p++;
+    switch (conv.conversion) {
     case u'd': case u'i': case u'u': case u'x': case u'X': case u'o':
-        return spec.size != Size::Wide;
+        return conv.size != Size::Wide;
     case u'c': case u'C': case u's': case u'S':
-        return spec.size == Size::Default || spec.size == Size::Short || spec.size == Size::Long ||
-               spec.size == Size::Wide;
+        return conv.size == Size::Default || conv.size == Size::Short || conv.size == Size::Long ||
+               conv.size == Size::Wide;
     case u'p': case u'%':
-        return spec.size == Size::Default;
+        return conv.size == Size::Default;
     case u'n':
         return true;
     default:
@@ -115,11 +115,11 @@ bool is_signed(char16_t conversion)
 }
 
 // Reads an integer argument the way the device's 32-bit ABI sizes it: long is 32 bits.
-uint64_t read_integer(const Spec& spec, va_list* args, bool& negative)
+uint64_t read_integer(const Conversion& conv, va_list* args, bool& negative)
 {
-    bool sign = is_signed(spec.conversion);
+    bool sign = is_signed(conv.conversion);
     int64_t value;
-    switch (spec.size) {
+    switch (conv.size) {
     case Size::LongLong:
     case Size::Int64:
         value = va_arg(*args, long long);
@@ -144,13 +144,13 @@ uint64_t read_integer(const Spec& spec, va_list* args, bool& negative)
     return negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
 }
 
-void emit_padded(Sink& sink, const Spec& spec, const char16_t* prefix, size_t prefix_length, size_t zeros,
+void emit_padded(Sink& sink, const Conversion& conv, const char16_t* prefix, size_t prefix_length, size_t zeros,
                  const char16_t* body, size_t body_length)
 {
     size_t length = prefix_length + zeros + body_length;
-    size_t fill = spec.width > 0 && static_cast<size_t>(spec.width) > length ? spec.width - length : 0;
-    bool zero_fill = spec.zero && !spec.left;
-    if (!spec.left && !zero_fill)
+    size_t fill = conv.width > 0 && static_cast<size_t>(conv.width) > length ? conv.width - length : 0;
+    bool zero_fill = conv.zero && !conv.left;
+    if (!conv.left && !zero_fill)
         sink.pad(u' ', fill);
     for (size_t i = 0; i < prefix_length; ++i)
         sink.put(prefix[i]);
@@ -159,14 +159,14 @@ void emit_padded(Sink& sink, const Spec& spec, const char16_t* prefix, size_t pr
     sink.pad(u'0', zeros);
     for (size_t i = 0; i < body_length; ++i)
         sink.put(body[i]);
-    if (spec.left)
+    if (conv.left)
         sink.pad(u' ', fill);
 }
 
-void format_integer(Sink& sink, Spec spec, uint64_t magnitude, bool negative)
+void format_integer(Sink& sink, Conversion conv, uint64_t magnitude, bool negative)
 {
-    const char* digits = spec.conversion == u'X' || spec.conversion == u'p' ? "0123456789ABCDEF" : "0123456789abcdef";
-    unsigned base = spec.conversion == u'o' ? 8 : (spec.conversion == u'x' || spec.conversion == u'X' || spec.conversion == u'p') ? 16 : 10;
+    const char* digits = conv.conversion == u'X' || conv.conversion == u'p' ? "0123456789ABCDEF" : "0123456789abcdef";
+    unsigned base = conv.conversion == u'o' ? 8 : (conv.conversion == u'x' || conv.conversion == u'X' || conv.conversion == u'p') ? 16 : 10;
     char16_t body[24];
     size_t length = 0;
     for (uint64_t v = magnitude; v != 0; v /= base)
@@ -176,28 +176,28 @@ void format_integer(Sink& sink, Spec spec, uint64_t magnitude, bool negative)
     char16_t prefix[2];
     size_t prefix_length = 0;
     if (negative) prefix[prefix_length++] = u'-';
-    else if (spec.plus && is_signed(spec.conversion)) prefix[prefix_length++] = u'+';
-    else if (spec.space && is_signed(spec.conversion)) prefix[prefix_length++] = u' ';
-    else if (spec.alt && magnitude != 0 && (spec.conversion == u'x' || spec.conversion == u'X')) {
+    else if (conv.plus && is_signed(conv.conversion)) prefix[prefix_length++] = u'+';
+    else if (conv.space && is_signed(conv.conversion)) prefix[prefix_length++] = u' ';
+    else if (conv.alt && magnitude != 0 && (conv.conversion == u'x' || conv.conversion == u'X')) {
         prefix[prefix_length++] = u'0';
-        prefix[prefix_length++] = spec.conversion;
+        prefix[prefix_length++] = conv.conversion;
     }
-    size_t minimum = spec.precision >= 0 ? static_cast<size_t>(spec.precision) : 1;
-    if (spec.alt && spec.conversion == u'o' && minimum <= length)
+    size_t minimum = conv.precision >= 0 ? static_cast<size_t>(conv.precision) : 1;
+    if (conv.alt && conv.conversion == u'o' && minimum <= length)
         minimum = length + 1;  // octal's '#' guarantees one leading zero
-    if (spec.precision >= 0)
-        spec.zero = false;  // a precision turns off zero filling, as in C
-    emit_padded(sink, spec, prefix, prefix_length, minimum > length ? minimum - length : 0, start, length);
+    if (conv.precision >= 0)
+        conv.zero = false;  // a precision turns off zero filling, as in C
+    emit_padded(sink, conv, prefix, prefix_length, minimum > length ? minimum - length : 0, start, length);
 }
 
-void format_text(Sink& sink, const Spec& spec, const void* text, bool narrow)
+void format_text(Sink& sink, const Conversion& conv, const void* text, bool narrow)
 {
     static const char16_t kNull[] = u"(null)";
     if (!text) {
         text = kNull;
         narrow = false;
     }
-    size_t limit = spec.precision >= 0 ? static_cast<size_t>(spec.precision) : SIZE_MAX;
+    size_t limit = conv.precision >= 0 ? static_cast<size_t>(conv.precision) : SIZE_MAX;
     size_t length = 0;
     if (narrow) {
         const unsigned char* bytes = static_cast<const unsigned char*>(text);
@@ -208,12 +208,12 @@ void format_text(Sink& sink, const Spec& spec, const void* text, bool narrow)
         while (length < limit && units[length])
             ++length;
     }
-    size_t fill = spec.width > 0 && static_cast<size_t>(spec.width) > length ? spec.width - length : 0;
-    if (!spec.left)
-        sink.pad(spec.zero ? u'0' : u' ', fill);
+    size_t fill = conv.width > 0 && static_cast<size_t>(conv.width) > length ? conv.width - length : 0;
+    if (!conv.left)
+        sink.pad(conv.zero ? u'0' : u' ', fill);
     for (size_t i = 0; i < length; ++i)
         sink.put(narrow ? cp1252_to_utf16(static_cast<const unsigned char*>(text)[i]) : static_cast<const WCHAR*>(text)[i]);
-    if (spec.left)
+    if (conv.left)
         sink.pad(u' ', fill);
 }
 
@@ -234,27 +234,27 @@ void format(const char* api, Sink& sink, const WCHAR* format, va_list* args)
             continue;
         }
         const WCHAR* start = p++;
-        Spec spec;
-        if (!parse_spec(p, spec)) {
+        Conversion conv;
+        if (!parse_conversion(p, conv)) {
             sim::report_violation(api, "unknown conversion " + quote(start, p));
             for (const WCHAR* q = start; q < p; ++q)
                 sink.put(*q);
             continue;
         }
-        if (spec.width_star) {
-            spec.width = va_arg(*args, int);
-            if (spec.width < 0) {
-                spec.left = true;
-                spec.width = spec.width == INT_MIN ? INT_MAX : -spec.width;
+        if (conv.width_star) {
+            conv.width = va_arg(*args, int);
+            if (conv.width < 0) {
+                conv.left = true;
+                conv.width = conv.width == INT_MIN ? INT_MAX : -conv.width;
             }
         }
-        if (spec.precision_star) {
-            spec.precision = va_arg(*args, int);
-            if (spec.precision < 0)
-                spec.precision = -1;
+        if (conv.precision_star) {
+            conv.precision = va_arg(*args, int);
+            if (conv.precision < 0)
+                conv.precision = -1;
         }
         bool negative = false;
-        switch (spec.conversion) {
+        switch (conv.conversion) {
         case u'%':
             sink.put(u'%');
             break;
@@ -263,28 +263,28 @@ void format(const char* api, Sink& sink, const WCHAR* format, va_list* args)
             sim::report_violation(api, "%n is never honoured");
             break;
         case u'p':
-            spec.precision = static_cast<int>(2 * sizeof(void*));
-            format_integer(sink, spec, reinterpret_cast<uintptr_t>(va_arg(*args, void*)), false);
+            conv.precision = static_cast<int>(2 * sizeof(void*));
+            format_integer(sink, conv, reinterpret_cast<uintptr_t>(va_arg(*args, void*)), false);
             break;
         case u'c':
         case u'C': {
-            bool narrow = spec.size == Size::Short || (spec.conversion == u'C' && spec.size == Size::Default);
+            bool narrow = conv.size == Size::Short || (conv.conversion == u'C' && conv.size == Size::Default);
             int raw = va_arg(*args, int);
             char16_t unit = narrow ? cp1252_to_utf16(static_cast<unsigned char>(raw)) : static_cast<char16_t>(raw);
-            Spec plain = spec;
+            Conversion plain = conv;
             plain.precision = -1;
             emit_padded(sink, plain, nullptr, 0, 0, &unit, 1);
             break;
         }
         case u's':
         case u'S': {
-            bool narrow = spec.size == Size::Short || (spec.conversion == u'S' && spec.size == Size::Default);
-            format_text(sink, spec, va_arg(*args, const void*), narrow);
+            bool narrow = conv.size == Size::Short || (conv.conversion == u'S' && conv.size == Size::Default);
+            format_text(sink, conv, va_arg(*args, const void*), narrow);
             break;
         }
         default:
-            uint64_t magnitude = read_integer(spec, args, negative);
-            format_integer(sink, spec, magnitude, negative);
+            uint64_t magnitude = read_integer(conv, args, negative);
+            format_integer(sink, conv, magnitude, negative);
             break;
         }
     }
