@@ -11,39 +11,20 @@
 
 namespace {
 
-struct NamedMessage {
+#define NAMED(msg) {msg, #msg}
+const struct {
     UINT msg;
     const char* name;
+} kNames[] = {
+    NAMED(WM_CREATE), NAMED(WM_DESTROY), NAMED(WM_NCDESTROY), NAMED(WM_PAINT), NAMED(WM_ERASEBKGND),
+    NAMED(WM_LBUTTONDOWN), NAMED(WM_LBUTTONUP), NAMED(TODAYM_GETCOLOR), NAMED(TODAYM_DRAWWATERMARK),
+    NAMED(TODAYM_TOOKSELECTION), NAMED(WM_TODAYCUSTOM_CLEARCACHE), NAMED(WM_TODAYCUSTOM_QUERYREFRESHCACHE),
+    NAMED(WM_TODAYCUSTOM_RECEIVEDSELECTION), NAMED(WM_TODAYCUSTOM_LOSTSELECTION), NAMED(WM_TODAYCUSTOM_ACTION),
 };
+#undef NAMED
 
-const NamedMessage kNames[] = {
-    {WM_CREATE, "WM_CREATE"},
-    {WM_DESTROY, "WM_DESTROY"},
-    {WM_MOVE, "WM_MOVE"},
-    {WM_SIZE, "WM_SIZE"},
-    {WM_PAINT, "WM_PAINT"},
-    {WM_ERASEBKGND, "WM_ERASEBKGND"},
-    {WM_SHOWWINDOW, "WM_SHOWWINDOW"},
-    {WM_WINDOWPOSCHANGING, "WM_WINDOWPOSCHANGING"},
-    {WM_WINDOWPOSCHANGED, "WM_WINDOWPOSCHANGED"},
-    {WM_NCCREATE, "WM_NCCREATE"},
-    {WM_NCDESTROY, "WM_NCDESTROY"},
-    {WM_NCCALCSIZE, "WM_NCCALCSIZE"},
-    {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"},
-    {WM_LBUTTONUP, "WM_LBUTTONUP"},
-    {TODAYM_GETCOLOR, "TODAYM_GETCOLOR"},
-    {TODAYM_DRAWWATERMARK, "TODAYM_DRAWWATERMARK"},
-    {TODAYM_TOOKSELECTION, "TODAYM_TOOKSELECTION"},
-    {WM_TODAYCUSTOM_CLEARCACHE, "WM_TODAYCUSTOM_CLEARCACHE"},
-    {WM_TODAYCUSTOM_QUERYREFRESHCACHE, "WM_TODAYCUSTOM_QUERYREFRESHCACHE"},
-    {WM_TODAYCUSTOM_RECEIVEDSELECTION, "WM_TODAYCUSTOM_RECEIVEDSELECTION"},
-    {WM_TODAYCUSTOM_LOSTSELECTION, "WM_TODAYCUSTOM_LOSTSELECTION"},
-    {WM_TODAYCUSTOM_USERNAVIGATION, "WM_TODAYCUSTOM_USERNAVIGATION"},
-    {WM_TODAYCUSTOM_ACTION, "WM_TODAYCUSTOM_ACTION"},
-};
-
-const UINT kGeometryMessages[] = {WM_MOVE, WM_SIZE, WM_SHOWWINDOW, WM_WINDOWPOSCHANGING,
-                                  WM_WINDOWPOSCHANGED, WM_NCCALCSIZE};
+// Their arrival depends on the window manager rather than on the protocol.
+const UINT kGeometryMessages[] = {WM_MOVE, WM_SIZE, WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED};
 
 std::string hex(unsigned long long value)
 {
@@ -52,10 +33,17 @@ std::string hex(unsigned long long value)
     return text;
 }
 
+std::string name_of(UINT msg)
+{
+    for (const auto& entry : kNames)
+        if (entry.msg == msg)
+            return entry.name;
+    return hex(msg);
+}
+
 std::string describe_expected(const ExpectedMessage& e)
 {
-    std::string text = (e.flags & kToHost) ? "host " : "item ";
-    text += MessageLog::MessageName(e.msg);
+    std::string text = ((e.flags & kToHost) ? "host " : "item ") + name_of(e.msg);
     if (e.flags & kWParam)
         text += " wp=" + hex(e.wp);
     if (e.flags & kLParam)
@@ -64,13 +52,7 @@ std::string describe_expected(const ExpectedMessage& e)
         text += " -> " + std::to_string(e.result);
     if (e.depth >= 0)
         text += " depth " + std::to_string(e.depth);
-    if (e.flags & kDefProc)
-        text += " [defproc]";
-    if (e.flags & kInPaint)
-        text += " [in paint]";
-    if (e.flags & kOptional)
-        text += " (optional)";
-    return text;
+    return text + ((e.flags & kDefProc) ? " [defproc]" : "") + ((e.flags & kInPaint) ? " [in paint]" : "");
 }
 
 bool matches(const ExpectedMessage& e, const MessageRecord& r)
@@ -86,8 +68,6 @@ bool matches(const ExpectedMessage& e, const MessageRecord& r)
 
 MessageLog::MessageLog(LPCWSTR itemClass) : itemClass(itemClass)
 {
-    for (UINT msg : kGeometryMessages)
-        ignored.insert(msg);
     observerId = sim::user::add_message_observer([this](const sim::user::MessageCall& call) {
         if (call.exit) {
             if (open.empty())
@@ -101,7 +81,9 @@ MessageLog::MessageLog(LPCWSTR itemClass) : itemClass(itemClass)
             return;
         }
         bool isHost = host != NULL && call.hwnd == host;
-        if ((!isHost && !IsItem(call.hwnd)) || ignored.count(call.msg) != 0) {
+        if ((!isHost && !IsItem(call.hwnd)) ||
+            std::find(std::begin(kGeometryMessages), std::end(kGeometryMessages), call.msg) !=
+                std::end(kGeometryMessages)) {
             open.push_back(-1);
             return;
         }
@@ -119,9 +101,8 @@ MessageLog::~MessageLog()
 bool MessageLog::IsItem(HWND hwnd) const
 {
     sim::user::WindowInfo info;
-    if (!sim::user::describe_window(hwnd, info) || info.class_name.size() != itemClass.size())
-        return false;
-    return _wcsicmp(info.class_name.c_str(), itemClass.c_str()) == 0;
+    return sim::user::describe_window(hwnd, info) && info.class_name.size() == itemClass.size() &&
+           _wcsicmp(info.class_name.c_str(), itemClass.c_str()) == 0;
 }
 
 void MessageLog::Clear()
@@ -131,63 +112,34 @@ void MessageLog::Clear()
     std::fill(open.begin(), open.end(), -1);
 }
 
-std::string MessageLog::MessageName(UINT msg)
-{
-    for (const NamedMessage& entry : kNames)
-        if (entry.msg == msg)
-            return entry.name;
-    return hex(msg);
-}
-
 std::string MessageLog::Describe(const MessageRecord& r)
 {
     std::string text(static_cast<size_t>(std::max(r.depth, 0)) * 2, ' ');
-    text += r.role == Role::kHost ? "host " : "item ";
-    text += MessageName(r.msg) + " wp=" + hex(r.wParam) + " lp=" + hex(static_cast<unsigned long long>(r.lParam));
+    text += (r.role == Role::kHost ? "host " : "item ") + name_of(r.msg) + " wp=" + hex(r.wParam) +
+            " lp=" + hex(static_cast<unsigned long long>(r.lParam));
     text += r.returned ? " -> " + std::to_string(r.result) : " (no return)";
     text += " depth " + std::to_string(r.depth);
-    if (r.fromDefProc)
-        text += " [defproc]";
-    if (r.fromBeginPaint)
-        text += " [in paint]";
-    return text;
+    return text + (r.fromDefProc ? " [defproc]" : "") + (r.fromBeginPaint ? " [in paint]" : "");
 }
 
-::testing::AssertionResult MatchSequence(MessageLog& log, const std::vector<ExpectedMessage>& expectedIn,
+::testing::AssertionResult MatchSequence(MessageLog& log, const std::vector<ExpectedMessage>& expected,
                                          const char* context)
 {
-    std::vector<ExpectedMessage> expected;
-    for (const ExpectedMessage& e : expectedIn)
-        if (!(e.flags & kWineOnly))
-            expected.push_back(e);
     const std::vector<MessageRecord>& actual = log.Records();
-
-    size_t i = 0, j = 0;
-    while (i < expected.size() && j < actual.size()) {
-        if (matches(expected[i], actual[j])) {
-            ++i;
-            ++j;
-        } else if (expected[i].flags & kOptional) {
-            ++i;
-        } else {
-            break;
-        }
-    }
-    while (i < expected.size() && (expected[i].flags & kOptional) && j == actual.size())
+    size_t i = 0;
+    while (i < expected.size() && i < actual.size() && matches(expected[i], actual[i]))
         ++i;
-    if (i == expected.size() && j == actual.size()) {
+    if (i == expected.size() && i == actual.size()) {
         log.Clear();
         return ::testing::AssertionSuccess();
     }
-
     std::ostringstream out;
-    out << context << ": sequence differs at expected #" << i << " / actual #" << j << "\n";
-    size_t rows = std::max(expected.size(), actual.size());
-    for (size_t k = 0; k < rows; ++k) {
+    out << context << ": sequence differs at #" << i << "\n";
+    for (size_t k = 0; k < std::max(expected.size(), actual.size()); ++k) {
         std::string left = k < expected.size() ? describe_expected(expected[k]) : "";
-        std::string right = k < actual.size() ? MessageLog::Describe(actual[k]) : "";
         left.resize(std::max<size_t>(left.size(), 52), ' ');
-        out << (k == i || k == j ? "> " : "  ") << k << ": " << left << " | " << right << "\n";
+        out << (k == i ? "> " : "  ") << k << ": " << left << " | "
+            << (k < actual.size() ? MessageLog::Describe(actual[k]) : "") << "\n";
     }
     log.Clear();
     return ::testing::AssertionFailure() << out.str();

@@ -3,7 +3,8 @@
 //
 // The log listens to the simulated window manager's observer, so it sees every message a
 // watched window receives, the ones the item's object never gets included, with its
-// nesting depth, its result and whether it came from inside DefWindowProcW or BeginPaint.
+// nesting depth, its result and whether it came from inside DefWindowProcW or BeginPaint;
+// moves, sizes and showing are left out, as they depend on the window manager, not the protocol.
 // Expected sequences are tables of ExpectedMessage; EXPECT_SEQUENCE compares and, on a
 // mismatch, prints a numbered expected/actual listing. Either way it clears the log.
 #ifndef LINKORY_TESTS_SUPPORT_MESSAGELOG_H
@@ -11,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -27,9 +27,6 @@ enum ExpectFlags : unsigned {
     kResult = 1u << 3,     // compare what the window procedure returned
     kDefProc = 1u << 4,    // sent from inside DefWindowProcW
     kInPaint = 1u << 5,    // sent by BeginPaint
-    kSimOnly = 1u << 6,    // present on the simulated device only
-    kWineOnly = 1u << 7,   // present under Wine only (skipped here)
-    kOptional = 1u << 8,   // may be missing; say why next to the entry
 };
 
 struct ExpectedMessage {
@@ -63,16 +60,10 @@ public:
     // Logs every message hwnd receives as the host.
     void WatchHost(HWND hwnd) { host = hwnd; }
 
-    // Messages whose arrival depends on the window manager rather than on the protocol
-    // (moves, sizes, showing) are left out by default; these change that set.
-    void Ignore(UINT msg) { ignored.insert(msg); }
-    void Unignore(UINT msg) { ignored.erase(msg); }
-
     const std::vector<MessageRecord>& Records() const { return records; }
     void Clear();
 
-    // "WM_PAINT", "TODAYM_GETCOLOR", or the code in hex.
-    static std::string MessageName(UINT msg);
+    // One line per record: name, arguments, result, depth and where it was sent from.
     static std::string Describe(const MessageRecord& record);
 
 private:
@@ -83,7 +74,6 @@ private:
 
     std::u16string itemClass;
     HWND host = NULL;
-    std::set<UINT> ignored;
     std::vector<MessageRecord> records;
     std::vector<long> open;  // per running procedure call: its record, or -1 if not logged
     int observerId = -1;
