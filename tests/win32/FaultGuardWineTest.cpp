@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: MIT
+// The fault guard on Win32 under Wine: real processor exceptions and C++ throws end the guarded
+// call, guards nest, and a fault outside every guard still reaches the process's own handlers.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "platform/FaultGuard.h"
+#include "platform/win32.h"
+
+namespace {
+
+__attribute__((noinline)) void read_wild()
+{
+    volatile int* volatile target = reinterpret_cast<int*>(0x10);
+    int value = *target;
+    (void)value;
+}
+
+__attribute__((noinline)) void write_null()
+{
+    volatile int* volatile target = nullptr;
+    *target = 7;
+}
+
+__attribute__((noinline)) void divide_by_zero()
+{
+    volatile int zero = 0;
+    volatile int result = 10 / zero;
+    (void)result;
+}
+
+__attribute__((noinline)) void illegal_instruction()
+{
+    __builtin_trap();
+}
+
+__attribute__((noinline)) void throw_exception()
+{
+    throw std::runtime_error("thrown");
+}
+
+struct FaultCase {
+    const char* name;
+    void (*fault)();
+};
+
+const FaultCase kFaults[] = {
+    {"read from an unmapped page", read_wild},
+    {"write through null", write_null},
+    {"integer division by zero", divide_by_zero},
+    {"illegal instruction", illegal_instruction},
+    {"C++ exception", throw_exception},
+};
+
+// The test's own last-resort handler: catches a fault that no guard took, by the same
+// redirect-and-jump the guard uses, so that a wrong answer fails the test instead of the run.
+void* volatile testJump[5];
+volatile bool testArmed = false;
+volatile LONG testHandlerHits = 0;
+
+__attribute__((noreturn, noinline)) void test_recover()
+{
+    __builtin_longjmp(const_cast<void**>(testJump), 1);
+}
+
+LONG CALLBACK test_handler(EXCEPTION_POINTERS* info)
+{
+    if (!testArmed || info->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION)
+        return EXCEPTION_CONTINUE_SEARCH;
+    ++testHandlerHits;
+    testArmed = false;
+    CONTEXT* context = info->ContextRecord;
+    const DWORD64 sp = (context->Rsp - 256) & ~static_cast<DWORD64>(15);
+    context->Rsp = sp - 8;
+    context->Rip = reinterpret_cast<DWORD64>(&test_recover);
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+// Runs fault() with the test's handler behind every other one; true when the handler took it.
+__attribute__((noinline)) bool reaches_test_handler(void (*fault)())
+{
+    PVOID handler = AddVectoredExceptionHandler(0, test_handler);
+    volatile bool caught = true;
+    if (__builtin_setjmp(const_cast<void**>(testJump)) == 0) {
+        testArmed = true;
+        fault();
+        caught = false;
+    }
+    testArmed = false;
+    RemoveVectoredExceptionHandler(handler);
+    return caught;
+}
+
+}  // namespace
+
+TEST(WineFaultGuard, CompletedCallReturnsTrue)
+{
+    int runs = 0;
+    EXPECT_TRUE(RunGuardedCall([&] { ++runs; }));
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(WineFaultGuard, EachFaultEndsTheCallAndTheNextCallRuns)
+{
+    for (const FaultCase& fault : kFaults) {
+        SCOPED_TRACE(fault.name);
+        bool after = false;
+        EXPECT_FALSE(RunGuardedCall([&] {
+            fault.fault();
+            after = true;
+        }));
+        EXPECT_FALSE(after);
+        int runs = 0;
+        EXPECT_TRUE(RunGuardedCall([&] { ++runs; }));
+        EXPECT_EQ(runs, 1);
+    }
+}
+
+TEST(WineFaultGuard, InnerGuardTakesTheFaultAndTheOuterCallGoesOn)
+{
+    bool inner = true, outerFinished = false;
+    EXPECT_TRUE(RunGuardedCall([&] {
+        inner = RunGuardedCall([] { write_null(); });
+        outerFinished = true;
+    }));
+    EXPECT_FALSE(inner);
+    EXPECT_TRUE(outerFinished);
+
+    // After the inner guard has gone, a fault in the outer call is the outer guard's.
+    bool afterFault = false;
+    EXPECT_FALSE(RunGuardedCall([&] {
+        EXPECT_TRUE(RunGuardedCall([] {}));
+        read_wild();
+        afterFault = true;
+    }));
+    EXPECT_FALSE(afterFault);
+}
+
+TEST(WineFaultGuard, FaultOutsideEveryGuardGoesToTheProcessHandlers)
+{
+    // Used and finished guards must leave nothing behind that would swallow this fault.
+    EXPECT_FALSE(RunGuardedCall([] { read_wild(); }));
+    testHandlerHits = 0;
+    EXPECT_TRUE(reaches_test_handler(read_wild));
+    EXPECT_EQ(testHandlerHits, 1);
+
+    // Inside a guard, the guard answers first and the process handler never sees it.
+    testHandlerHits = 0;
+    PVOID handler = AddVectoredExceptionHandler(0, test_handler);
+    testArmed = true;
+    EXPECT_FALSE(RunGuardedCall([] { read_wild(); }));
+    testArmed = false;
+    RemoveVectoredExceptionHandler(handler);
+    EXPECT_EQ(testHandlerHits, 0);
+}

@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: MIT
+// Linkory.dll as the Win32 loader sees it under Wine: the two exports by ordinal only, and
+// the four icon groups exactly as the .ico files that Linkory.rc names.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <set>
+#include <vector>
+
+#include "platform/win32.h"
+
+namespace {
+
+#pragma pack(push, 2)
+struct GroupIconEntry {
+    BYTE width, height, colors, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+#pragma pack(pop)
+
+struct FileIconEntry {
+    BYTE width, height, colors, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    DWORD offset;
+};
+
+std::vector<BYTE> read_file(const char* path)
+{
+    std::vector<BYTE> bytes;
+    if (std::FILE* file = std::fopen(path, "rb")) {
+        BYTE buffer[4096];
+        size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            bytes.insert(bytes.end(), buffer, buffer + got);
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+std::vector<BYTE> resource_bytes(HMODULE module, LPCWSTR name, LPCWSTR type)
+{
+    HRSRC found = FindResourceW(module, name, type);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    return data ? std::vector<BYTE>(data, data + SizeofResource(module, found)) : std::vector<BYTE>();
+}
+
+class WineLinkoryDll : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        module = LoadLibraryW(L"Linkory.dll");
+        ASSERT_NE(module, nullptr) << "error " << GetLastError();
+    }
+    void TearDown() override
+    {
+        if (module)
+            FreeLibrary(module);
+    }
+    HMODULE module = nullptr;
+};
+
+}  // namespace
+
+TEST_F(WineLinkoryDll, ExportsTwoFunctionsByOrdinalAndNoNames)
+{
+    EXPECT_NE(GetProcAddress(module, MAKEINTRESOURCEA(240)), nullptr);
+    EXPECT_NE(GetProcAddress(module, MAKEINTRESOURCEA(241)), nullptr);
+    EXPECT_NE(GetProcAddress(module, MAKEINTRESOURCEA(240)), GetProcAddress(module, MAKEINTRESOURCEA(241)));
+    for (int ordinal : {1, 239, 242}) {
+        SCOPED_TRACE(ordinal);
+        EXPECT_EQ(GetProcAddress(module, MAKEINTRESOURCEA(ordinal)), nullptr);
+    }
+    for (const char* name : {"InitializeCustomItem", "CustomItemOptionsDlgProc", "DllMain"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(GetProcAddress(module, name), nullptr);
+    }
+}
+
+TEST_F(WineLinkoryDll, HoldsExactlyTheFourIconGroups)
+{
+    std::set<ULONG_PTR> ids;
+    EnumResourceNamesW(
+        module, MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */,
+        [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR out) -> BOOL {
+            reinterpret_cast<std::set<ULONG_PTR>*>(out)->insert(reinterpret_cast<ULONG_PTR>(name));
+            return TRUE;
+        },
+        reinterpret_cast<LONG_PTR>(&ids));
+    EXPECT_EQ(ids, (std::set<ULONG_PTR>{5, 101, 104, 105}));
+}
+
+TEST_F(WineLinkoryDll, IconGroupsCarryTheImagesOfTheirFiles)
+{
+    const struct {
+        WORD id;
+        const char* file;
+    } kGroups[] = {{5, "globe.ico"}, {101, "globe_bolt.ico"}, {104, "expand.ico"}, {105, "collapse.ico"}};
+    for (const auto& group : kGroups) {
+        SCOPED_TRACE(group.file);
+        const std::vector<BYTE> file = read_file((std::string(LINKORY_RES_DIR) + "/" + group.file).c_str());
+        ASSERT_GE(file.size(), 6u);
+        const WORD fileCount = *reinterpret_cast<const WORD*>(&file[4]);
+        ASSERT_GE(file.size(), 6u + fileCount * sizeof(FileIconEntry));
+
+        const std::vector<BYTE> directory = resource_bytes(module, MAKEINTRESOURCEW(group.id), MAKEINTRESOURCEW(14));
+        ASSERT_GE(directory.size(), 6u);
+        const WORD count = *reinterpret_cast<const WORD*>(&directory[4]);
+        ASSERT_EQ(count, fileCount);
+        ASSERT_EQ(directory.size(), 6u + count * sizeof(GroupIconEntry));
+        for (WORD i = 0; i < count; ++i) {
+            SCOPED_TRACE(i);
+            const auto* entry = reinterpret_cast<const GroupIconEntry*>(&directory[6 + i * sizeof(GroupIconEntry)]);
+            const auto* source = reinterpret_cast<const FileIconEntry*>(&file[6 + i * sizeof(FileIconEntry)]);
+            EXPECT_EQ(entry->width, source->width);
+            EXPECT_EQ(entry->height, source->height);
+            EXPECT_EQ(entry->bytes, source->bytes);
+            ASSERT_LE(size_t(source->offset) + source->bytes, file.size());
+            const std::vector<BYTE> image = resource_bytes(module, MAKEINTRESOURCEW(entry->id), MAKEINTRESOURCEW(3));
+            EXPECT_TRUE(image == std::vector<BYTE>(file.begin() + source->offset,
+                                                   file.begin() + source->offset + source->bytes));
+        }
+    }
+}
+
+TEST_F(WineLinkoryDll, IconsLoadAtTheSizesThePlugInAsks)
+{
+    for (WORD id : {5, 101, 104, 105}) {
+        for (int size : {10, 16, 32}) {
+            SCOPED_TRACE(testing::Message() << "icon " << id << " at " << size);
+            HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+            ASSERT_NE(icon, nullptr);
+            ICONINFO info = {};
+            ASSERT_TRUE(GetIconInfo(icon, &info));
+            BITMAP mask = {};
+            GetObjectW(info.hbmMask, sizeof mask, &mask);
+            EXPECT_EQ(mask.bmWidth, size);
+            if (info.hbmColor)
+                DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+            DestroyIcon(icon);
+        }
+    }
+}

@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: MIT
+// todaysim under Wine against the simulated device, scenario by scenario: the same host events
+// (load, polls and answers, heights, resizes, paints, taps, action, selection, unload), and the
+// toggle box and highlight in the Wine picture where the simulated build puts them.
+#include <gtest/gtest.h>
+
+#include "RunPair.h"
+
+namespace {
+
+using nlohmann::json;
+
+// The Today host's highlight colour (sim/today/Host.h) as 0xRRGGBB.
+const uint32_t kHighlight = 0x105CB0;
+
+struct Case {
+    const char* scenario;
+    const char* locale;  // Wine's LC_ALL for the device language, or empty
+};
+
+const Case kCases[] = {
+    {WIN32_SCENARIO_DIR "/expanded_selected.json", ""},
+    {WIN32_SCENARIO_DIR "/taps_and_keys.json", ""},
+    {WIN32_SCENARIO_DIR "/german_steps.json", "de_DE.UTF-8"},
+    {LINKORY_SCENARIO_DIR "/failures.json", ""},
+};
+
+json last_event(const std::vector<json>& trace, const std::string& ev)
+{
+    json found;
+    for (const json& event : trace)
+        if (event.value("ev", "") == ev)
+            found = event;
+    return found;
+}
+
+struct Area {
+    int left, top, right, bottom;
+};
+
+// Pixels of `area` that are `color` in `a`, and how many of those are `color` in `b` too.
+std::pair<int, int> shared_color(const Picture& a, const Picture& b, const Area& area, uint32_t color)
+{
+    int in_a = 0, in_both = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (a.at(x, y) == color) {
+                ++in_a;
+                in_both += b.at(x, y) == color;
+            }
+    return {in_a, in_both};
+}
+
+}  // namespace
+
+TEST(WineAgainstSimulator, HostEventsAreTheSame)
+{
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.scenario);
+        const PairRun run = run_pair(c.scenario, c.locale);
+        ASSERT_EQ(run.sim.status, 0) << run.sim.err;
+        ASSERT_EQ(run.wine.status, 0) << run.wine.err;
+        const std::vector<json> sim = host_events(run.sim.trace), wine = host_events(run.wine.trace);
+        EXPECT_GT(sim.size(), 5u) << "the simulated run recorded too little to compare";
+        EXPECT_TRUE(same_events(sim, wine));
+    }
+}
+
+TEST(WineAgainstSimulator, ToggleBoxAndHighlightWhereTheSimulatorDrawsThem)
+{
+    const PairRun run = run_pair(WIN32_SCENARIO_DIR "/expanded_selected.json");
+    ASSERT_EQ(run.sim.status, 0) << run.sim.err;
+    ASSERT_EQ(run.wine.status, 0) << run.wine.err;
+    const Picture &sim = run.sim.picture, &wine = run.wine.picture;
+    ASSERT_GT(sim.width, 0);
+    ASSERT_EQ(wine.width, sim.width);
+    ASSERT_EQ(wine.height, sim.height);
+
+    // The item is the first and only one: from the top, full width, as tall as its last size.
+    const json resize = last_event(run.sim.trace, "resize");
+    ASSERT_FALSE(resize.is_null());
+    const Area item = {0, 0, resize["width"].get<int>(), resize["height"].get<int>()};
+    const json frame = last_event(run.sim.trace, "frame");
+    ASSERT_FALSE(frame.is_null()) << "the simulated run drew no toggle box";
+    const Area box = {frame["rect"][0].get<int>(), frame["rect"][1].get<int>(), frame["rect"][2].get<int>(),
+                      frame["rect"][3].get<int>()};
+
+    // The highlight fills the selected item's background on both, and nothing below it.
+    const auto [highlighted, both] = shared_color(sim, wine, item, kHighlight);
+    EXPECT_GT(highlighted, (item.right * item.bottom) / 2) << "the simulated item is not highlighted";
+    EXPECT_GT(both, highlighted * 9 / 10) << both << " of " << highlighted << " highlight pixels agree";
+    const Area below = {0, item.bottom, sim.width, sim.height};
+    EXPECT_EQ(shared_color(wine, sim, below, kHighlight).first, 0) << "highlight below the item under Wine";
+
+    // The toggle box is where the simulated build put it: the same pixels stand out from the
+    // highlight around it. Its face takes the system's button colours, which differ (classic
+    // grey on the device, Wine's own scheme), but the collapse icon's coloured pixels do not.
+    const Area around = {box.left - 2, box.top - 2, box.right + 2, box.bottom + 2};
+    int footprint = 0, footprint_differs = 0, icon = 0, icon_differs = 0;
+    for (int y = around.top; y < around.bottom; ++y) {
+        for (int x = around.left; x < around.right; ++x) {
+            const uint32_t s = sim.at(x, y), w = wine.at(x, y);
+            footprint += s != kHighlight;
+            footprint_differs += (s != kHighlight) != (w != kHighlight);
+            const bool grey = (s >> 16 & 0xFF) == (s >> 8 & 0xFF) && (s >> 8 & 0xFF) == (s & 0xFF);
+            if (s != kHighlight && !grey) {
+                ++icon;
+                icon_differs += s != w;
+            }
+        }
+    }
+    EXPECT_EQ(footprint, (box.right - box.left) * (box.bottom - box.top)) << "the box fills its rectangle";
+    EXPECT_EQ(footprint_differs, 0) << "the box under Wine covers other pixels";
+    EXPECT_GT(icon, 0) << "no icon pixels in the simulated box";
+    EXPECT_EQ(icon_differs, 0) << "the collapse icon differs under Wine";
+}
