@@ -27,7 +27,9 @@ public:
     // to its primary language; the result is that of the last attempt.
     DWORD LoadLanguage(LANGID language);
     // Replaces the table by the file's sections. A read error in mid-file keeps what
-    // was read and still gives 0; running out of memory empties the table and gives 8.
+    // was read and still gives 0; running out of memory empties the table and gives 8,
+    // a line longer than 4096 units or more than 32768 units of lines in all (each line
+    // counted with its break) empty it and give 1392.
     DWORD LoadFile(const WCHAR* path);
 
     // Opens a language file and reads past its byte-order mark: 87 for a null or empty
@@ -37,7 +39,7 @@ public:
     // lone trailing byte also counts as the end.
     static DWORD ReadUnit(HANDLE file, WCHAR* unit);
     // The next non-empty line, without its CR or LF, into line. A result other than 0
-    // (38 at the end of the file) leaves the units read so far in line.
+    // (38 at the end of the file, 1392 past 4096 units) leaves the units read so far in line.
     static DWORD ReadLine(HANDLE file, CSafeString* line);
 
     CIntlTable(const CIntlTable&) = delete;

@@ -9,6 +9,12 @@ namespace {
 const DWORD kModulePathSize = 512;
 const WCHAR kByteOrderMark = 0xFEFF;
 const unsigned kPrimaryLanguageMask = 0x3FF;
+// A language file holds a few kilobytes of short lines. Lines and files far beyond that are
+// refused: growing a line unit by unit, and adding entries one by one to a section that
+// checks each for a duplicate, both cost the square of the size and would stall the Today
+// screen for minutes on a hostile file.
+const int kMaxLineUnits = 4096;
+const int kMaxFileUnits = 32768;
 
 // A platform call that failed without leaving an error behind must still not read as
 // success to our caller.
@@ -83,14 +89,22 @@ DWORD CIntlTable::LoadFile(const WCHAR* path)
 
     CSafeString line;
     CIntlSection* current = nullptr;
+    int units = 0;
     for (;;) {
         DWORD read = ReadLine(file, &line);
         // A last line without CR or LF is still a line.
         bool lastLine = read == ERROR_HANDLE_EOF && line.GetLength() > 0;
         if (read != ERROR_SUCCESS && !lastLine) {
-            // A read error keeps what was read; running out of memory does not.
-            if (read == ERROR_NOT_ENOUGH_MEMORY)
+            // A read error keeps what was read; running out of memory or a line too long
+            // for a language file does not.
+            if (read == ERROR_NOT_ENOUGH_MEMORY || read == ERROR_FILE_CORRUPT)
                 error = read;
+            break;
+        }
+        // Each line counts with its break, so a file of tiny entries is bounded too.
+        units += line.GetLength() + 1;
+        if (units > kMaxFileUnits) {
+            error = ERROR_FILE_CORRUPT;
             break;
         }
         error = AddLine(&line, &current);
@@ -176,6 +190,8 @@ DWORD CIntlTable::ReadLine(HANDLE file, CSafeString* line)
                 return ERROR_SUCCESS;
             continue;
         }
+        if (line->GetLength() >= kMaxLineUnits)
+            return ERROR_FILE_CORRUPT;
         error = line->AppendChar(unit);
         if (error != ERROR_SUCCESS)
             return error;
