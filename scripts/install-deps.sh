@@ -10,6 +10,11 @@ packages=(
   libfreetype-dev libfontconfig-dev libpng-dev nlohmann-json3-dev
   fonts-wine fonts-dejavu-core
   iproute2
+  # The Win32 build and its Wine tier: mingw-w64, GoogleTest's sources, Wine on a virtual display
+  # (with the X extensions its display driver uses).
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools googletest
+  wine wine64 xvfb xauth
+  libxrender1 libxrandr2 libxfixes3 libxi6 libxcursor1 libxinerama1 libxcomposite1
 )
 
 missing=()
