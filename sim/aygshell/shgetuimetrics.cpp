@@ -29,7 +29,7 @@ State& state()
     return s;
 }
 
-[[maybe_unused]] const bool reset_registered = (sim::register_reset("aygshell", &reset), true);
+const sim::ResetRegistration reset_registration("aygshell", &reset);
 
 // The standard size is the 9-point system font; rounding to the nearest keeps 12 px at
 // 96 DPI (and 24 px at 192 DPI) exactly 900 hundredths of a point and 100 percent.

@@ -60,7 +60,7 @@ State& state()
     return s;
 }
 
-[[maybe_unused]] const bool reset_registered = (sim::register_reset("cellcore", &reset), true);
+const sim::ResetRegistration reset_registration("cellcore", &reset);
 
 }  // namespace
 

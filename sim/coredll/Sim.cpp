@@ -21,6 +21,17 @@ void register_reset(const char* area, void (*reset)())
     resets().emplace_back(area, reset);
 }
 
+void unregister_reset(void (*reset)())
+{
+    auto& list = resets();
+    for (auto it = list.begin(); it != list.end();) {
+        if (it->second == reset)
+            it = list.erase(it);
+        else
+            ++it;
+    }
+}
+
 void reset_for_tests()
 {
     for (auto& entry : resets())

@@ -235,7 +235,7 @@ void reset()
 }
 
 namespace {
-const bool registered = (sim::register_reset("loader", &reset), true);
+const sim::ResetRegistration reset_registration("loader", &reset);
 }
 
 }  // namespace sim::loader
