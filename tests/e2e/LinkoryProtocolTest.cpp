@@ -95,6 +95,14 @@ TEST_F(Linkory, AConnectionComingUpIsPaintedBeforeThePollReturns)
     ASSERT_EQ(Only("DrawIconEx").size(), 2u);
     EXPECT_EQ(Only("DrawIconEx")[0].icon_id, 101);
     EXPECT_EQ(Only("DrawIconEx")[1].icon_id, 104) << "the plus sign while collapsed";
+
+    // New details, the same count: left for the next paint.
+    cm::Model moved = OneUp();
+    moved.connections[0].addresses = {cm::Address::ipv4(10, 0, 0, 6)};
+    cm::set_model(moved);
+    Record();
+    EXPECT_FALSE(host->poll());
+    EXPECT_EQ(Texts(), Lines{});
 }
 
 TEST_F(Linkory, TapsToggleOnlyInsideTheToggleBox)

@@ -115,36 +115,45 @@ TEST_F(TodayItemSequence, SelectedBackgroundAsksForTheHighlight)
     EXPECT_SEQUENCE(*log, kPaintSelected, "repaint while selected");
 }
 
-TEST_F(TodayItemSequence, FaultingTapIsCutShortAndTheNextTapRoutes)
+TEST_F(TodayItemSequence, FaultingTapGetsTheDefaultAnswerAndTheNextTapRoutes)
 {
     MakeSized();
-    item->faultOn = WM_LBUTTONDOWN;
-    item->fault = Fault::kNullWrite;
-    // The handler faults before the item could ask the host.
-    const std::vector<ExpectedMessage> kFaulted = {
-        {WM_LBUTTONDOWN, kResult, 0, 0, 0, 0},
-    };
-    SendMessageW(item->Window(), WM_LBUTTONDOWN, 0, MAKELPARAM(1, 1));
-    EXPECT_SEQUENCE(*log, kFaulted, "tap whose handler faults");
+    for (Fault fault : {Fault::kNullWrite, Fault::kThrow}) {
+        SCOPED_TRACE(fault == Fault::kThrow ? "throw" : "null write");
+        item->faultOn = WM_LBUTTONDOWN;
+        item->fault = fault;
+        interpose::def_proc_calls().clear();
+        // The handler faults before the item could ask the host; DefWindowProcW answers.
+        const std::vector<ExpectedMessage> kFaulted = {
+            {WM_LBUTTONDOWN, kResult, 0, 0, 0, 0},
+        };
+        SendMessageW(item->Window(), WM_LBUTTONDOWN, 0, MAKELPARAM(1, 1));
+        EXPECT_SEQUENCE(*log, kFaulted, "tap whose handler faults");
+        EXPECT_EQ(interpose::def_proc_count(item->Window()), 1u);
 
-    item->faultOn = 0;
-    const std::vector<ExpectedMessage> kRouted = {
-        {WM_LBUTTONDOWN, kResult, 0, 0, 0, 0},
-        {TODAYM_TOOKSELECTION, kToHost, 0, 0, 0, 1},
-    };
-    SendMessageW(item->Window(), WM_LBUTTONDOWN, 0, MAKELPARAM(1, 1));
-    EXPECT_SEQUENCE(*log, kRouted, "tap after the fault");
+        item->faultOn = 0;
+        const std::vector<ExpectedMessage> kRouted = {
+            {WM_LBUTTONDOWN, kResult, 0, 0, 0, 0},
+            {TODAYM_TOOKSELECTION, kToHost, 0, 0, 0, 1},
+        };
+        SendMessageW(item->Window(), WM_LBUTTONDOWN, 0, MAKELPARAM(1, 1));
+        EXPECT_SEQUENCE(*log, kRouted, "tap after the fault");
+    }
 }
 
-TEST_F(TodayItemSequence, UnloadDestroysTheWindow)
+TEST_F(TodayItemSequence, UnloadDestroysTheWindowThroughTheBaseOnly)
 {
     MakeSized();
+    HWND window = item->Window();
+    interpose::def_proc_calls().clear();
     delete item;
     item = NULL;
-    // Deleting the item: the window's last two messages, nothing to the host.
+    // Deleting the item: the window's last two messages, nothing to the host; the derived
+    // parts are gone by then, so the base class answers both with DefWindowProcW.
     const std::vector<ExpectedMessage> kUnload = {
         {WM_DESTROY, kResult, 0, 0, 0, 0},
         {WM_NCDESTROY, kResult, 0, 0, 0, 0},
     };
     EXPECT_SEQUENCE(*log, kUnload, "item deleted");
+    EXPECT_EQ(interpose::def_proc_count(window), 2u);
 }

@@ -10,15 +10,15 @@ const GUID kNowhere = {0x0BADF00D, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}};
 
 class ConnectionsPaint : public ItemFixture {
 protected:
-    // Makes the item, expands it, brings in the model and paints.
-    std::vector<sim::gdi::GdiCall> Show(const cm::Model& model, bool expanded = true)
+    // Makes the item, expands it, brings in the model and paints into `log`.
+    void Show(const cm::Model& model, bool expanded = true)
     {
         cm::set_model(model);
         Make(300);
         if (expanded)
             item->OnAction(0);
         item->OnQueryRefreshCache(&host->Record());
-        return Paint();
+        Paint();
     }
 
     static cm::Model TwoDescribed()
@@ -32,53 +32,44 @@ protected:
                       cm::kDestWork)};
         return model;
     }
+
+    // "text @top font/weight" for each line drawn, all of them starting at x = 28.
+    std::vector<std::string> Lines() const
+    {
+        std::vector<std::string> out;
+        for (const sim::gdi::GdiCall& call : log.Only("DrawTextW")) {
+            EXPECT_EQ(call.rect.left, 28);
+            out.push_back(std::string(call.text.begin(), call.text.end()) + " @" + std::to_string(call.rect.top) +
+                          " " + std::to_string(call.font_height) + "/" + std::to_string(call.font_weight));
+        }
+        return out;
+    }
 };
 
 }  // namespace
 
 TEST_F(ConnectionsPaint, NoConnectionIsOneLineInTheNormalFont)
 {
-    std::vector<sim::gdi::GdiCall> drawn = Show(cm::Model{}, false);
-    std::vector<sim::gdi::GdiCall> text = Only(drawn, "DrawTextW");
-    ASSERT_EQ(text.size(), 1u);
-    EXPECT_EQ(text[0].text, u"No active connections");
-    EXPECT_EQ(text[0].format, 0u);
-    EXPECT_EQ(text[0].font_height, -12);
-    EXPECT_EQ(text[0].font_weight, 400);
-    EXPECT_EQ(text[0].rect.left, 28);
-    EXPECT_EQ(text[0].rect.top, 3);
-    EXPECT_EQ(text[0].rect.right, 238);
-    EXPECT_EQ(text[0].rect.bottom, 298);
-    EXPECT_TRUE(Only(drawn, "DrawFrameControl").empty()) << "no toggle box";
+    Show(cm::Model{}, false);
+    ASSERT_EQ(log.Only("DrawTextW").size(), 1u);
+    EXPECT_EQ(Lines(), std::vector<std::string>{"No active connections @3 -12/400"});
+    EXPECT_EQ(Str(log.Only("DrawTextW")[0].rect), "28,3,238,298");
+    EXPECT_EQ(log.Only("DrawTextW")[0].format, 0u);
+    EXPECT_TRUE(log.Only("DrawFrameControl").empty()) << "no toggle box";
     EXPECT_EQ(PolledHeight(), 20u);
 }
 
 TEST_F(ConnectionsPaint, ExpandedBlocksListEachConnectedConnection)
 {
-    std::vector<sim::gdi::GdiCall> text = Only(Show(TwoDescribed()), "DrawTextW");
-    struct Line {
-        const char16_t* text;
-        LONG top, height, weight;
-    };
+    Show(TwoDescribed());
     // Header, then per block: 3 down, bold description, three small lines, a quarter-line gap.
-    const Line kLines[] = {{u"Active Connections: 2", 3, -12, 700},
-                           {u"GPRS line", 18, -12, 700},
-                           {u"IP Address: 10.0.0.5", 30, -10, 400},
-                           {u"Type: Cellular/GPRS", 40, -10, 400},
-                           {u"Connected to: The Internet", 50, -10, 400},
-                           {u"Office", 66, -12, 700},
-                           {u"IP Address: 172.16.0.9", 78, -10, 400},
-                           {u"Type: Network card/WiFi", 88, -10, 400},
-                           {u"Connected to: Work", 98, -10, 400}};
-    ASSERT_EQ(text.size(), std::size(kLines));
-    for (size_t i = 0; i < text.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(text[i].text, kLines[i].text);
-        EXPECT_EQ(text[i].rect.top, kLines[i].top);
-        EXPECT_EQ(text[i].rect.left, 28);
-        EXPECT_EQ(text[i].font_height, kLines[i].height);
-        EXPECT_EQ(text[i].font_weight, kLines[i].weight);
-    }
+    const std::vector<std::string> kLines = {
+        "Active Connections: 2 @3 -12/700",      "GPRS line @18 -12/700",
+        "IP Address: 10.0.0.5 @30 -10/400",      "Type: Cellular/GPRS @40 -10/400",
+        "Connected to: The Internet @50 -10/400", "Office @66 -12/700",
+        "IP Address: 172.16.0.9 @78 -10/400",    "Type: Network card/WiFi @88 -10/400",
+        "Connected to: Work @98 -10/400"};
+    EXPECT_EQ(Lines(), kLines);
     EXPECT_EQ(PolledHeight(), 112u);
 }
 
@@ -89,16 +80,15 @@ TEST_F(ConnectionsPaint, MissingDetailsHaveTheirOwnLines)
     v6[0] = 0xFE, v6[1] = 0x80, v6[15] = 1;
     model.connections = {Connected(nullptr, {}, 9, 0, kNowhere),
                          Connected(u"Six", {cm::Address::ipv6(v6)}, CM_CONNTYPE_BLUETOOTH, 1)};
-    std::vector<sim::gdi::GdiCall> text = Only(Show(model), "DrawTextW");
-    const std::u16string kLines[] = {u"Active Connections: 2", u"IP Address: (none)", u"Type: (Unknown)",
-                                     u"Connected to: (unknown)",
-                                     // The first address is read as four bytes whatever its family.
-                                     u"Six", u"IP Address: 0.0.0.0", u"Type: Bluetooth", u"Connected to: (unknown)"};
-    ASSERT_EQ(text.size(), std::size(kLines));
-    for (size_t i = 0; i < text.size(); ++i)
-        EXPECT_EQ(text[i].text, kLines[i]) << i;
-    EXPECT_EQ(text[1].rect.top, 18) << "without description the block starts with the address";
-    EXPECT_EQ(text[4].rect.top, 18 + 30 + 3 + 3);
+    Show(model);
+    // Without a description the block starts with the address; the first address is read
+    // as four bytes whatever its family.
+    const std::vector<std::string> kLines = {
+        "Active Connections: 2 @3 -12/700",     "IP Address: (none) @18 -10/400",
+        "Type: (Unknown) @28 -10/400",          "Connected to: (unknown) @38 -10/400",
+        "Six @54 -12/700",                      "IP Address: 0.0.0.0 @66 -10/400",
+        "Type: Bluetooth @76 -10/400",          "Connected to: (unknown) @86 -10/400"};
+    EXPECT_EQ(Lines(), kLines);
 }
 
 TEST_F(ConnectionsPaint, ShellFontSizeSetsTheFonts)
@@ -113,14 +103,14 @@ TEST_F(ConnectionsPaint, ShellFontSizeSetsTheFonts)
         if (c.size)
             sim::aygshell::set_font_size_pixels(c.size);
         sim::aygshell::set_writes_nothing(c.size == 0);
-        std::vector<sim::gdi::GdiCall> text = Only(Show(TwoDescribed()), "DrawTextW");
+        Show(TwoDescribed());
+        std::vector<sim::gdi::GdiCall> text = log.Only("DrawTextW");
         ASSERT_EQ(text.size(), 9u);
         EXPECT_EQ(text[0].font_height, -c.normal);
         EXPECT_EQ(text[1].font_height, -c.normal);
         EXPECT_EQ(text[2].font_height, -c.small);
         EXPECT_EQ(text[5].rect.top - text[4].rect.top, c.small + c.gap + 3);
-        delete item;
-        item = nullptr;
+        Forget();
     }
 }
 
@@ -157,14 +147,9 @@ TEST_F(ConnectionsPaint, HeaderFormatTakesTheCountAndNothingElse)
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.format);
         UseLanguage(std::string("[Main]\n2=") + c.format + "\n");
-        std::vector<std::u16string> text = Texts(Show(model, false));
-        ASSERT_EQ(text.size(), 1u);
-        EXPECT_EQ(text[0], c.shown);
-        EXPECT_LE(text[0].size(), 63u);
-        delete item;
-        item = nullptr;
-        delete table;
-        table = nullptr;
+        Show(model, false);
+        EXPECT_EQ(log.Texts(), std::vector<std::u16string>{c.shown});
+        Forget();
     }
 }
 
@@ -176,18 +161,15 @@ TEST_F(ConnectionsPaint, LongLinesAreCutAndEmptyTextsShowTheDefaults)
     model.destinations = {{cm::kDestWork, std::u16string(127, u'W')}};
     model.connections = {Connected(u"one", {}, CM_CONNTYPE_CELLULAR, CM_CONNSUBTYPE_CELLULAR_GPRS, cm::kDestWork),
                          Connected(nullptr, {}, CM_CONNTYPE_NIC, 0, kNowhere)};
-    std::vector<std::u16string> text = Texts(Show(model));
+    Show(model);
     const std::u16string kLabel(63, u'L');
-    const std::u16string kLines[] = {u"Active Connections: 2", u"one", kLabel, u"Type: (Unknown)",
-                                     u"Connected to: " + std::u16string(63 - 14, u'W'), kLabel,
-                                     u"Type: Network card", u"Connected to: (unknown)"};
-    ASSERT_EQ(text.size(), std::size(kLines));
-    for (size_t i = 0; i < text.size(); ++i)
-        EXPECT_EQ(text[i], kLines[i]) << i;
+    const std::vector<std::u16string> kLines = {u"Active Connections: 2", u"one", kLabel, u"Type: (Unknown)",
+                                                u"Connected to: " + std::u16string(63 - 14, u'W'), kLabel,
+                                                u"Type: Network card", u"Connected to: (unknown)"};
+    EXPECT_EQ(log.Texts(), kLines);
 
     cm::set_model(cm::Model{});
     item->OnQueryRefreshCache(&host->Record());
-    text = Texts(Paint());
-    ASSERT_EQ(text.size(), 1u);
-    EXPECT_EQ(text[0], u"No active connections");
+    Paint();
+    EXPECT_EQ(log.Texts(), std::vector<std::u16string>{u"No active connections"});
 }

@@ -11,86 +11,45 @@ const HRESULT kMoreRoom = static_cast<HRESULT>(0x8007007A);
 
 class ConnectionsSnapshot : public ItemFixture {
 protected:
-    // Polls the item directly and reports whether it painted while doing so.
-    BOOL Refresh(bool* painted = nullptr)
-    {
-        Record();
-        BOOL changed = item->OnQueryRefreshCache(&host->Record());
-        StopRecording();
-        if (painted)
-            *painted = !Only(calls, "DrawTextW").empty();
-        return changed;
-    }
+    BOOL Refresh() { return item->OnQueryRefreshCache(&host->Record()); }
 
-    // Enough connections that their records need more than the first 1024 bytes.
-    static cm::Model Large()
+    static cm::Model Connections(std::vector<cm::Connection> connections)
     {
         cm::Model model;
-        model.destinations = {{cm::kDestInternet, u"The Internet"}};
-        for (int i = 0; i < 8; ++i)
-            model.connections.push_back(Connected(u"A connection with a long description",
-                                                  {cm::Address::ipv4(10, 0, 0, static_cast<uint8_t>(i))}));
+        model.connections = std::move(connections);
         return model;
     }
 };
 
 }  // namespace
 
-TEST_F(ConnectionsSnapshot, RepaintsWithinThePollOnlyWhenTheCountChanges)
-{
-    Make();
-    bool painted = true;
-    EXPECT_EQ(Refresh(&painted), FALSE) << "nothing up, nothing counted before";
-    EXPECT_FALSE(painted);
-
-    cm::Model model;
-    model.connections = {Connected(u"GPRS", {cm::Address::ipv4(10, 0, 0, 5)})};
-    cm::set_model(model);
-    EXPECT_EQ(Refresh(&painted), TRUE);
-    EXPECT_TRUE(painted) << "the paint must have run before the poll returned";
-    EXPECT_EQ(Texts(calls), std::vector<std::u16string>{u"Active Connections: 1"});
-
-    // New details, same count: left for the next paint.
-    model.connections[0].addresses = {cm::Address::ipv4(10, 0, 0, 6)};
-    model.connections[0].subtype = CM_CONNSUBTYPE_CELLULAR_EDGE;
-    cm::set_model(model);
-    EXPECT_EQ(Refresh(&painted), FALSE);
-    EXPECT_FALSE(painted);
-}
-
 TEST_F(ConnectionsSnapshot, OnlyConnectedRecordsCount)
 {
     Make();
-    cm::Model model;
+    std::vector<cm::Connection> connections;
     const DWORD kOthers[] = {CONNMGR_STATUS_SUSPENDED, CONNMGR_STATUS_WAITINGCONNECTION,
                              CONNMGR_STATUS_DISCONNECTED, CONNMGR_STATUS_WAITINGDISCONNECTION, 0};
     for (DWORD status : kOthers)
-        model.connections.push_back(WithStatus(Connected(u"not up"), status));
-    model.connections.insert(model.connections.begin() + 2, Connected(u"up"));
-    cm::set_model(model);
+        connections.push_back(WithStatus(Connected(u"not up"), status));
+    connections.insert(connections.begin() + 2, Connected(u"up"));
+    cm::set_model(Connections(connections));
     Refresh();
     EXPECT_EQ(item->CountConnected(), 1u);
 }
 
-TEST_F(ConnectionsSnapshot, QueryFailureWhileTwoWereCountedRepaintsAtOnce)
+// What the host sees of a failed query is left to the end-to-end tests; here, the buffer.
+TEST_F(ConnectionsSnapshot, FailedQueryKeepsNoBufferAndTheNextStartsAfresh)
 {
     Make();
-    cm::Model model;
-    model.connections = {Connected(u"one"), Connected(u"two")};
-    cm::set_model(model);
+    cm::set_model(Connections({Connected(u"one"), Connected(u"two")}));
     ASSERT_EQ(Refresh(), TRUE);
-    ASSERT_EQ(item->CountConnected(), 2u);
     size_t withBuffer = sim::kernel::heap_stats().live_bytes;
 
     cm::fail_queries(E_FAIL);
-    bool painted = false;
-    EXPECT_EQ(Refresh(&painted), TRUE);
-    EXPECT_TRUE(painted);
-    EXPECT_EQ(Texts(calls), std::vector<std::u16string>{u"No active connections"});
+    EXPECT_EQ(Refresh(), TRUE);
     EXPECT_EQ(item->CountConnected(), 0u);
-    EXPECT_EQ(withBuffer - sim::kernel::heap_stats().live_bytes, 1024u) << "the failed query keeps no buffer";
+    EXPECT_EQ(withBuffer - sim::kernel::heap_stats().live_bytes, 1024u);
 
-    // The next good poll starts again with a fresh buffer.
     cm::stop_failing_queries();
     seam::reset();
     EXPECT_EQ(Refresh(), TRUE);
@@ -101,9 +60,7 @@ TEST_F(ConnectionsSnapshot, QueryFailureWhileTwoWereCountedRepaintsAtOnce)
 TEST_F(ConnectionsSnapshot, AManagerThatAsksForNoMoreRoomEndsTheQuery)
 {
     Make();
-    cm::Model model;
-    model.connections = {Connected(u"one")};
-    cm::set_model(model);
+    cm::set_model(Connections({Connected(u"one")}));
     ASSERT_EQ(Refresh(), TRUE);
 
     // Asking again for no more than the buffer has would loop for ever.
@@ -124,40 +81,43 @@ TEST_F(ConnectionsSnapshot, AManagerThatAsksForNoMoreRoomEndsTheQuery)
     }
 }
 
+// Enough connections that their records need more than the first 1024 bytes, so the
+// sweep also fails the grown buffer.
 TEST_F(ConnectionsSnapshot, EveryAllocationFailureOfAPollIsSurvived)
 {
-    cm::Model model = Large();
-    model.destinations.push_back({cm::kDestWork, u"Work"});
+    cm::Model model;
+    model.destinations = {{cm::kDestInternet, u"The Internet"}, {cm::kDestWork, u"Work"}};
+    for (int i = 0; i < 8; ++i)
+        model.connections.push_back(Connected(u"A connection with a long description",
+                                              {cm::Address::ipv4(10, 0, 0, static_cast<uint8_t>(i))}));
     cm::set_model(model);
     Make();
     unsigned long before = sim::kernel::heap_allocation_count();
-    item->OnQueryRefreshCache(&host->Record());
+    Refresh();
     const unsigned long needed = sim::kernel::heap_allocation_count() - before;
-    delete item;
-    item = nullptr;
+    Forget();
 
     for (unsigned long n = 1; n <= needed; ++n) {
         SCOPED_TRACE(n);
         Make();
         size_t withItem = sim::kernel::heap_stats().live_blocks;
         sim::kernel::heap_fail_nth(n);
-        item->OnQueryRefreshCache(&host->Record());
+        Refresh();
         sim::kernel::heap_fail_off();
         DWORD count = item->CountConnected();
         EXPECT_TRUE(count == 0 || count == 8) << count;
 
         // Whatever failed, the next poll has the whole snapshot again.
-        item->OnQueryRefreshCache(&host->Record());
+        Refresh();
         EXPECT_EQ(item->CountConnected(), 8u);
         EXPECT_NE(item->FindDestination(cm::kDestWork), nullptr);
         EXPECT_GE(sim::kernel::heap_stats().live_blocks, withItem);
-        delete item;
-        item = nullptr;
+        Forget();
         EXPECT_EQ(sim::kernel::heap_stats().live_blocks, heapBaseline.live_blocks) << "leaked";
     }
 }
 
-TEST_F(ConnectionsSnapshot, DestinationsAreFoundByGuidFirstOneWins)
+TEST_F(ConnectionsSnapshot, DestinationsAreFoundByGuid)
 {
     const GUID kOther = {0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}};
     cm::Model model;
@@ -165,7 +125,7 @@ TEST_F(ConnectionsSnapshot, DestinationsAreFoundByGuidFirstOneWins)
     cm::set_model(model);
     Make();
     EXPECT_EQ(item->FindDestination(cm::kDestInternet), nullptr) << "no poll yet";
-    item->OnQueryRefreshCache(&host->Record());
+    Refresh();
     CONNMGR_DESTINATION_INFO* found = item->FindDestination(cm::kDestInternet);
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(std::u16string(found->szDescription), u"First");
@@ -173,7 +133,7 @@ TEST_F(ConnectionsSnapshot, DestinationsAreFoundByGuidFirstOneWins)
 
     // An enumeration that ends early simply gives a shorter list.
     cm::fail_enumeration_from(1);
-    item->OnQueryRefreshCache(&host->Record());
+    Refresh();
     EXPECT_EQ(item->FindDestination(cm::kDestInternet), nullptr);
     EXPECT_NE(item->FindDestination(cm::kDestWork), nullptr);
 }

@@ -3,10 +3,6 @@
 #ifndef LINKORY_TESTS_UNIT_CONNECTIONS_ITEMFIXTURE_H
 #define LINKORY_TESTS_UNIT_CONNECTIONS_ITEMFIXTURE_H
 
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <new>
 #include <string>
@@ -16,10 +12,10 @@
 #include "intl/IntlTable.h"
 #include "sim/aygshell/SimAygshell.h"
 #include "sim/cellcore/SimConnMgr.h"
-#include "sim/coredll/SimGdi.h"
-#include "sim/coredll/SimUser.h"
 #include "support/FakeHost.h"
+#include "support/GdiLog.h"
 #include "support/SimFixture.h"
+#include "support/TestFiles.h"
 #include "unit/connections/ConnMgrSeam.h"
 
 namespace cm = sim::cellcore;
@@ -55,42 +51,24 @@ protected:
         CBasicWnd::UnregisterWindowClass();
         seam::reset();
         host.reset(new FakeHost());
-        std::string pattern = (std::filesystem::temp_directory_path() / "linkory-item-XXXXXX").string();
-        folder = mkdtemp(pattern.data()) ? pattern : std::string();
     }
 
     void TearDown() override
     {
-        StopRecording();
-        delete item;
-        item = nullptr;
-        delete table;
-        table = nullptr;
+        log.Stop();
+        Forget();
         host.reset();
         CBasicWnd::UnregisterWindowClass();
-        std::error_code ignored;
-        if (!folder.empty())
-            std::filesystem::remove_all(folder, ignored);
-        EXPECT_EQ(sim::user::live_windows(), 0u) << "windows left behind";
         SimFixture::TearDown();
     }
 
     // A language table read from a file of these UTF-8 lines ('\n' separated).
     void UseLanguage(const std::string& lines)
     {
-        std::u16string units = u"\xFEFF" + Wide(lines);
-        std::string bytes;
-        for (char16_t unit : units) {
-            if (unit == u'\n')
-                bytes += std::string("\r\0", 2);
-            bytes += static_cast<char>(unit & 0xFF);
-            bytes += static_cast<char>(unit >> 8);
-        }
-        std::string path = folder + "/Linkory.0409.intl";
-        std::ofstream(path, std::ios::binary) << bytes;
+        folder.WriteLanguage("Linkory.0409.intl", lines);
         table = new (std::nothrow) CIntlTable();
         ASSERT_NE(table, nullptr);
-        ASSERT_EQ(table->LoadFile(Wide(path).c_str()), 0u);
+        ASSERT_EQ(table->LoadFile(folder.WidePathOf("Linkory.0409.intl").c_str()), 0u);
     }
 
     // The item with its window in the host, 240 x height at the host's origin.
@@ -104,57 +82,24 @@ protected:
         UpdateWindow(window);
     }
 
-    // Starts logging the GDI calls made on the item window's contexts.
-    void Record()
+    // Deletes the item, and its language table unless `keepTable`, before the next case.
+    void Forget(bool keepTable = false)
     {
-        calls.clear();
-        subscription = sim::gdi::subscribe([this](const sim::gdi::GdiCall& call) {
-            if (call.owner == window && window != NULL)
-                calls.push_back(call);
-        });
+        delete item;
+        item = nullptr;
+        if (!keepTable) {
+            delete table;
+            table = nullptr;
+        }
     }
 
-    void StopRecording()
+    // Repaints the whole item now; `log` holds what it drew.
+    void Paint()
     {
-        if (subscription >= 0)
-            sim::gdi::unsubscribe(subscription);
-        subscription = -1;
-    }
-
-    // Repaints the whole item now and returns what it drew.
-    std::vector<sim::gdi::GdiCall> Paint()
-    {
-        Record();
+        log.Start(window);
         InvalidateRect(window, NULL, TRUE);
         UpdateWindow(window);
-        StopRecording();
-        return calls;
-    }
-
-    static std::vector<sim::gdi::GdiCall> Only(const std::vector<sim::gdi::GdiCall>& all, const char* api)
-    {
-        std::vector<sim::gdi::GdiCall> out;
-        for (const sim::gdi::GdiCall& call : all)
-            if (std::string(call.api) == api)
-                out.push_back(call);
-        return out;
-    }
-
-    static std::vector<std::u16string> Texts(const std::vector<sim::gdi::GdiCall>& all)
-    {
-        std::vector<std::u16string> out;
-        for (const sim::gdi::GdiCall& call : Only(all, "DrawTextW"))
-            out.push_back(call.text);
-        return out;
-    }
-
-    static std::u16string Wide(const std::string& utf8)
-    {
-        std::u16string wide(utf8.size(), u'\0');
-        int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                                    static_cast<int>(wide.size()));
-        wide.resize(n > 0 ? n : 0);
-        return wide;
+        log.Stop();
     }
 
     // The item's height as the host learns it at a poll.
@@ -166,12 +111,11 @@ protected:
 
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(0x20000));
     std::unique_ptr<FakeHost> host;
+    TempFolder folder;
     CIntlTable* table = nullptr;
     CConnectionsItem* item = nullptr;
     HWND window = NULL;
-    std::vector<sim::gdi::GdiCall> calls;
-    int subscription = -1;
-    std::string folder;
+    GdiLog log;
 };
 
 #endif  // LINKORY_TESTS_UNIT_CONNECTIONS_ITEMFIXTURE_H

@@ -84,26 +84,6 @@ TEST_F(BasicWnd, WindowWithoutObjectIsAPlainWindow)
     EXPECT_TRUE(DestroyWindow(orphan));
 }
 
-TEST_F(BasicWnd, FaultInHandlerGetsDefaultAnswerAndNextMessageRoutes)
-{
-    const Fault kFaults[] = {Fault::kNullWrite, Fault::kThrow};
-    for (Fault fault : kFaults) {
-        SCOPED_TRACE(fault == Fault::kThrow ? "throw" : "null write");
-        ProbeItem* item = MakeItem();
-        item->faultOn = WM_TODAYCUSTOM_RECEIVEDSELECTION;
-        item->fault = fault;
-        interpose::def_proc_calls().clear();
-        EXPECT_EQ(OfferSelection(item->Window()), 0);
-        EXPECT_TRUE(AnsweredByDefault(item->Window(), WM_TODAYCUSTOM_RECEIVEDSELECTION));
-        EXPECT_FALSE(item->Selected());
-
-        item->faultOn = 0;
-        EXPECT_EQ(OfferSelection(item->Window()), 1);
-        EXPECT_TRUE(item->Selected());
-        delete item;
-    }
-}
-
 TEST_F(BasicWnd, FaultWhileCreatingStillBindsTheWindow)
 {
     ProbeItem item;
@@ -116,17 +96,6 @@ TEST_F(BasicWnd, FaultWhileCreatingStillBindsTheWindow)
     EXPECT_EQ(BoundObject(window), reinterpret_cast<LONG_PTR>(&item));
     item.faultOn = 0;
     EXPECT_EQ(OfferSelection(window), 1);
-}
-
-TEST_F(BasicWnd, DeletingTheObjectDestroysTheWindowThroughTheBaseOnly)
-{
-    ProbeItem* item = MakeItem();
-    HWND window = item->Window();
-    delete item;
-    EXPECT_FALSE(IsWindow(window));
-    // The derived parts were gone: CBasicWnd answered with DefWindowProcW.
-    EXPECT_TRUE(AnsweredByDefault(window, WM_DESTROY));
-    EXPECT_TRUE(AnsweredByDefault(window, WM_NCDESTROY));
 }
 
 TEST_F(BasicWnd, WindowDestroyedFromOutsideLeavesNoStaleHandle)
@@ -175,12 +144,4 @@ TEST_F(BasicWnd, SecondCreateDetachesTheEarlierWindow)
     ASSERT_TRUE(IsWindow(earlier));
     EXPECT_EQ(OfferSelection(earlier), 0);
     EXPECT_TRUE(AnsweredByDefault(earlier, WM_TODAYCUSTOM_RECEIVEDSELECTION));
-}
-
-TEST_F(BasicWnd, ScreenDeviceCaps)
-{
-    EXPECT_EQ(CBasicWnd::GetScreenDeviceCaps(LOGPIXELSX), 96);
-    sim::user::fail_screen_dc(true);
-    EXPECT_EQ(CBasicWnd::GetScreenDeviceCaps(LOGPIXELSX), -1);
-    EXPECT_EQ(CBasicWnd::GetScreenDeviceCaps(LOGPIXELSY), -1);
 }

@@ -39,7 +39,6 @@ protected:
         ProbeItem* item = new ProbeItem();
         item->Create(instance, &host->Record(), host->Window());
         item->calls.clear();
-        item->routed.clear();
         return item;
     }
 

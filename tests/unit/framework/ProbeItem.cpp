@@ -16,7 +16,6 @@ __attribute__((noinline, no_sanitize("null"))) void FaultNow(Fault fault)
 
 LRESULT ProbeItem::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    routed.push_back(msg);
     if (msg == WM_CREATE)
         hwndAtCreate = hwnd;
     if (msg == faultOn)
@@ -38,12 +37,6 @@ LRESULT ProbeItem::OnCreate()
 void ProbeItem::OnPaint(HDC, const RECT* client)
 {
     Note("OnPaint " + std::to_string(client->right) + "x" + std::to_string(client->bottom));
-}
-
-int ProbeItem::OnEraseBackground(HDC dc, const RECT* client)
-{
-    Note("OnEraseBackground");
-    return CTodayItem::OnEraseBackground(dc, client);
 }
 
 void ProbeItem::OnLButtonUp(int x, int y)
@@ -76,11 +69,6 @@ BOOL ProbeItem::OnReceivedSelection(WPARAM)
 {
     Note("OnReceivedSelection");
     return receivedAnswer;
-}
-
-void ProbeItem::OnLostSelection(WPARAM)
-{
-    Note("OnLostSelection");
 }
 
 void ProbeItem::OnAction(WPARAM wParam)

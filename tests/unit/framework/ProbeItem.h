@@ -17,8 +17,6 @@ class ProbeItem : public CTodayItem {
 public:
     // "OnLButtonDown 5 7", "OnAfterCreate hwnd", ... in call order.
     std::vector<std::string> calls;
-    // Every message that reached this object's WindowProc.
-    std::vector<UINT> routed;
     // The window the object knew while WM_CREATE was handled.
     HWND hwndAtCreate = NULL;
 
@@ -49,13 +47,11 @@ public:
     void OnAfterCreate() override;
     LRESULT OnCreate() override;
     void OnPaint(HDC dc, const RECT* client) override;
-    int OnEraseBackground(HDC dc, const RECT* client) override;
     void OnLButtonUp(int x, int y) override;
     void OnLButtonDown(int x, int y) override;
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam) override;
     BOOL OnQueryRefreshCache(TODAYLISTITEM* item) override;
     BOOL OnReceivedSelection(WPARAM wParam) override;
-    void OnLostSelection(WPARAM wParam) override;
     void OnAction(WPARAM wParam) override;
     LRESULT OnUserNavigation(WPARAM wParam) override;
 

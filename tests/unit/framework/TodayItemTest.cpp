@@ -2,7 +2,7 @@
 // CTodayItem: scale factor, creation, polls, taps, selection, background and other messages.
 #include <gtest/gtest.h>
 
-#include "sim/coredll/SimGdi.h"
+#include "support/GdiLog.h"
 #include "unit/framework/FrameworkFixture.h"
 
 namespace {
@@ -55,7 +55,10 @@ TEST_F(TodayItem, ScaleFactorIsDpiTimesOneNinetySixth)
         EXPECT_EQ(probe.ScaleX(), c.x);
         EXPECT_EQ(probe.ScaleY(), c.y);
     }
+    EXPECT_EQ(CBasicWnd::GetScreenDeviceCaps(LOGPIXELSY), 192);
+    // Without a screen DC the caps are -1 and the item draws unscaled.
     sim::user::fail_screen_dc(true);
+    EXPECT_EQ(CBasicWnd::GetScreenDeviceCaps(LOGPIXELSX), -1);
     ProbeItem blind;
     EXPECT_EQ(blind.ScaleX(), 1.0);
     EXPECT_EQ(blind.ScaleY(), 1.0);
@@ -66,7 +69,6 @@ TEST_F(TodayItem, CreateMakesAVisibleChildAndCallsBack)
     ProbeItem probe;
     HWND window = probe.Create(instance, &host->Record(), host->Window());
     ASSERT_NE(window, (HWND)NULL);
-    EXPECT_EQ(probe.hwndAtCreate, window);
     EXPECT_EQ(probe.calls, (std::vector<std::string>{"OnCreate", "OnAfterCreate window"}));
     EXPECT_EQ(probe.Parent(), host->Window());
     EXPECT_EQ(probe.Instance(), instance);
@@ -75,8 +77,7 @@ TEST_F(TodayItem, CreateMakesAVisibleChildAndCallsBack)
     EXPECT_EQ(info.parent, host->Window());
     EXPECT_EQ(info.style, static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
     EXPECT_EQ(info.ex_style, static_cast<DWORD>(WS_EX_TRANSPARENT));
-    EXPECT_EQ(info.window_rect.right - info.window_rect.left, 240);
-    EXPECT_EQ(info.window_rect.bottom - info.window_rect.top, 0);
+    EXPECT_EQ(Str(info.window_rect), "0,0,240,0");
 }
 
 TEST_F(TodayItem, CreateWithoutWindow)

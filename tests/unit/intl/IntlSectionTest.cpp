@@ -40,13 +40,7 @@ TEST_F(IntlSectionTest, ParseLineAcceptsOnlyNumberEqualsText)
         SCOPED_TRACE(testing::Message() << "line #" << (&c - cases));
         CIntlSection section;
         EXPECT_EQ(section.ParseLine(c.line), c.result);
-        std::u16string entries;
-        for (int i = 0; i < section.GetCount(); ++i) {
-            auto* entry = static_cast<CIntlEntry*>(static_cast<CSafeString*>(section.CSafeObjArray::GetAt(i)));
-            entries += LanguageFolder::Wide(std::to_string(entry->GetId())) + u"=" +
-                       (entry->GetBuffer() ? entry->GetBuffer() : u"(null)") + u"|";
-        }
-        EXPECT_EQ(entries, c.entry);
+        EXPECT_EQ(Dump(section), c.entry);
     }
     CIntlSection section;
     EXPECT_EQ(section.ParseLine(nullptr), 87u);
@@ -58,10 +52,10 @@ TEST_F(IntlSectionTest, ParseLineAcceptsOnlyNumberEqualsText)
 
 TEST_F(IntlSectionTest, FindSectionMatchesWholeNamesRegardlessOfCase)
 {
-    LanguageFolder folder;
-    folder.Write("names.intl", "[main]\n1=first\n[Main]\n1=second\n2=only second\n[Mainly]\n[]\n1=nameless");
+    TempFolder folder;
+    folder.WriteLanguage("names.intl", "[main]\n1=first\n[Main]\n1=second\n2=only second\n[Mainly]\n[]\n1=nameless");
     CIntlTable table;
-    ASSERT_EQ(table.LoadFile(folder.PathOf("names.intl").c_str()), 0u);
+    ASSERT_EQ(table.LoadFile(folder.WidePathOf("names.intl").c_str()), 0u);
     ASSERT_EQ(table.GetSectionCount(), 4);
     const WCHAR* fallback = TEXT("fallback");
 

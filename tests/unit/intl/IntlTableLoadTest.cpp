@@ -19,10 +19,10 @@ protected:
     void SetUp() override
     {
         SimFixture::SetUp();
-        sim::kernel::override_module_path(kModule, folder.LibraryPath());
+        sim::kernel::override_module_path(kModule, folder.WidePathOf("Linkory.dll"));
     }
 
-    LanguageFolder folder;
+    TempFolder folder;
 };
 
 // What a German translator hands in: comments, blanks, a second "Main", empty texts.
@@ -63,7 +63,7 @@ TEST_F(IntlTableLoadTest, LineBreaksOfEveryKindLoadAlike)
         for (bool finalBreak : {true, false}) {
             SCOPED_TRACE(testing::Message() << "line break " << (eol[0] == '\n' ? "LF" : eol[1] ? "CR LF" : "CR")
                                             << (finalBreak ? ", last line too" : ", none after the last line"));
-            folder.Write("Linkory.0407.intl", kGerman, eol, finalBreak);
+            folder.WriteLanguage("Linkory.0407.intl", kGerman, eol, finalBreak);
             CIntlTable table;
             EXPECT_EQ(table.Load(kModule, 0x0407), 0u);
             EXPECT_EQ(Dump(table), kGermanDump);
@@ -106,17 +106,17 @@ TEST_F(IntlTableLoadTest, LanguageNamesFallBackToThePrimaryLanguage)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.story);
-        LanguageFolder files;
-        sim::kernel::override_module_path(kModule, files.LibraryPath());
+        TempFolder files;
+        sim::kernel::override_module_path(kModule, files.WidePathOf("Linkory.dll"));
         sim::kernel::set_device_language(0x0407);
         for (const auto& [name, content] : c.files) {
             if (content.rfind("RAW:", 0) == 0) {
                 files.WriteBytes(name, content.substr(4));
             } else if (content.rfind("ODD:", 0) == 0) {
-                files.Write(name, content.substr(4), "\n", false);
-                files.AppendBytes(name, "b");
+                files.WriteLanguage(name, content.substr(4), "\n", false);
+                files.WriteBytes(name, "b", true);
             } else {
-                files.Write(name, content);
+                files.WriteLanguage(name, content);
             }
         }
         CIntlTable table;
@@ -149,25 +149,25 @@ TEST_F(IntlTableLoadTest, LibraryPathsThatNameNoFile)
 
 TEST_F(IntlTableLoadTest, ReadErrorKeepsWhatWasRead)
 {
-    folder.Write("mid.intl", "[Main]\n1=a\n2=b", "\n");
+    folder.WriteLanguage("mid.intl", "[Main]\n1=a\n2=b", "\n");
     // Mark, "[Main]", LF and "1=a" take 11 reads; the 12th is the LF after it.
     for (unsigned long failing : {12ul, 13ul}) {
         SCOPED_TRACE(failing);
         sim::kernel::read_fail_nth(failing, ERROR_READ_FAULT);
         CIntlTable table;
-        EXPECT_EQ(table.LoadFile(folder.PathOf("mid.intl").c_str()), 0u);
+        EXPECT_EQ(table.LoadFile(folder.WidePathOf("mid.intl").c_str()), 0u);
         EXPECT_EQ(Dump(table), failing == 12 ? u"[Main]{}" : u"[Main]{1=a|}");
     }
     sim::kernel::read_fail_nth(1, ERROR_READ_FAULT);
     CIntlTable table;
-    EXPECT_EQ(table.LoadFile(folder.PathOf("mid.intl").c_str()), static_cast<DWORD>(ERROR_READ_FAULT));
+    EXPECT_EQ(table.LoadFile(folder.WidePathOf("mid.intl").c_str()), static_cast<DWORD>(ERROR_READ_FAULT));
 }
 
 // Fails each allocation of a whole load in turn: every run must end with the full table
 // or an empty one, never crash, and give every block back with the table.
 TEST_F(IntlTableLoadTest, EveryAllocationFailureLeavesAWholeOrEmptyTable)
 {
-    folder.Write("Linkory.0407.intl", kGerman);
+    folder.WriteLanguage("Linkory.0407.intl", kGerman);
     unsigned long n = 1;
     for (;; ++n) {
         SCOPED_TRACE(testing::Message() << "failing allocation " << n);

@@ -8,7 +8,7 @@
 #include "connections/TypeNames.h"
 #include "intl/IntlTable.h"
 #include "support/SimFixture.h"
-#include "unit/intl/LanguageFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ protected:
     // Attaches to a table loaded from a "ConnType" section holding `lines`.
     void LoadTypes(const std::string& lines)
     {
-        folder.Write("types.intl", "[ConnType]\n" + lines);
-        ASSERT_EQ(table->LoadFile(folder.PathOf("types.intl").c_str()), 0u);
+        folder.WriteLanguage("types.intl", "[ConnType]\n" + lines);
+        ASSERT_EQ(table->LoadFile(folder.WidePathOf("types.intl").c_str()), 0u);
         ASSERT_EQ(names.Attach(table), 0u);
     }
 
@@ -41,7 +41,7 @@ protected:
         return name ? std::u16string(name) : u"(null)";
     }
 
-    LanguageFolder folder;
+    TempFolder folder;
     CIntlTable* table = nullptr;
     CTypeNames names;
 };
@@ -85,8 +85,8 @@ TEST_F(TypeNamesTest, EmptyTextsFallBack)
     EXPECT_EQ(Name(9, 0), u"Unbekannt");
 
     CIntlTable silent;
-    folder.Write("silent.intl", "[ConnType]\n100=\n800=");
-    ASSERT_EQ(silent.LoadFile(folder.PathOf("silent.intl").c_str()), 0u);
+    folder.WriteLanguage("silent.intl", "[ConnType]\n100=\n800=");
+    ASSERT_EQ(silent.LoadFile(folder.WidePathOf("silent.intl").c_str()), 0u);
     CTypeNames quiet;
     quiet.Attach(&silent);
     EXPECT_EQ(quiet.GetName(1, 2), nullptr);
@@ -105,7 +105,7 @@ TEST_F(TypeNamesTest, CombinedTextsShareOneBufferCutToFit)
     LoadTypes("100=" + longType + "\n101=" + longSubtype);
     std::u16string joined = Name(1, 1);
     EXPECT_EQ(joined.size(), 511u);
-    EXPECT_EQ(joined, LanguageFolder::Wide(longType + "/" + std::string(110, 'S')));
+    EXPECT_EQ(joined, Wide(longType + "/" + std::string(110, 'S')));
     // The section pointer behind the buffer survived: lookups still work.
     EXPECT_EQ(Name(2, 2), u"Network card/WiFi");
 }
