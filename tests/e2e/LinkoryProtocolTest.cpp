@@ -22,9 +22,12 @@ cm::Model OneUp()
 TEST_F(Linkory, LoadPollAndUnloadLeaveNothingBehind)
 {
     StartHost();
-    const sim::kernel::HeapStats before = sim::kernel::heap_stats();
-    const size_t objects = sim::gdi::live_objects(), windows = sim::user::live_windows();
-    const size_t classes = sim::user::live_classes();
+    auto counts = [] {
+        const sim::kernel::HeapStats heap = sim::kernel::heap_stats();
+        return std::vector<size_t>{heap.live_blocks, heap.live_bytes, sim::gdi::live_objects(), sim::gdi::live_icons(),
+                                   sim::user::live_windows(), sim::user::live_classes(), sim::loader::loaded_modules()};
+    };
+    const std::vector<size_t> before = counts();
 
     size_t item = Load();
     ASSERT_NE(Window(item), (HWND)NULL);
@@ -36,27 +39,19 @@ TEST_F(Linkory, LoadPollAndUnloadLeaveNothingBehind)
     Record();
     EXPECT_TRUE(host->poll());
     EXPECT_EQ(Height(item), 20u);
-    RECT r = host->item_rect(item);
-    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{0, 0, 240, 20}));
+    EXPECT_EQ(Str(host->item_rect(item)), "0,0,240,20");
     EXPECT_EQ(Texts(), Lines{u"No active connections"});
     EXPECT_FALSE(host->poll()) << "nothing changed";
 
+    // Heap, GDI objects, icons, windows, the window class and the module all go with it.
     EXPECT_EQ(host->unload(item), std::vector<std::string>{});
-    const sim::kernel::HeapStats after = sim::kernel::heap_stats();
-    EXPECT_EQ(after.live_blocks, before.live_blocks);
-    EXPECT_EQ(after.live_bytes, before.live_bytes);
-    EXPECT_EQ(sim::gdi::live_objects(), objects);
-    EXPECT_EQ(sim::gdi::live_icons(), 0u);
-    EXPECT_EQ(sim::user::live_windows(), windows);
-    EXPECT_EQ(sim::user::live_classes(), classes) << "the window class goes with the library";
-    EXPECT_EQ(sim::loader::loaded_modules(), 0u);
+    EXPECT_EQ(counts(), before);
 }
 
 TEST_F(Linkory, DisabledRecordsGetNoWindowAndTheEnabledOneKeepsIts)
 {
     // Loaded and unloaded without ever being asked for an item.
-    std::u16string path(LINKORY_DLL_PATH, LINKORY_DLL_PATH + sizeof(LINKORY_DLL_PATH) - 1);
-    HMODULE module = LoadLibraryW(path.c_str());
+    HMODULE module = LoadLibraryW(Wide(LINKORY_DLL_PATH).c_str());
     ASSERT_NE(module, (HMODULE)NULL);
     EXPECT_TRUE(FreeLibrary(module));
 

@@ -37,10 +37,11 @@ TEST(TodaysimLayout, FiguresAtThreeDensities)
     const Case cases[] = {
         {"96", "12", 28, 3, 2, 16, 2, 2, 10, 10, 20, 20, 112},
         {"131", "12", 38, 4, 2, 22, 3, 2, 13, 14, 27, 26, 113},
+        {"131", "16", 38, 4, 2, 22, 3, 2, 13, 14, 27, 26, 151},
         {"192", "24", 56, 6, 4, 32, 4, 4, 20, 20, 40, 39, 229},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.dpi) + " dpi");
+        SCOPED_TRACE(std::string(c.dpi) + " dpi, font " + c.font);
         ToolRun run = run_todaysim({"--scenario", scenario("layout.json"), "--dpi", c.dpi, "--font-size", c.font});
         ASSERT_EQ(run.status, 0) << run.err;
 
