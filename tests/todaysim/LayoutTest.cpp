@@ -5,22 +5,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 
 #include "ToolRun.h"
 
 using nlohmann::json;
-
-namespace {
-
-json find(const std::vector<json>& events, const std::string& ev, int resource = -1)
-{
-    for (const json& event : events)
-        if (event.value("ev", "") == ev && (resource < 0 || event.value("resource", -1) == resource))
-            return event;
-    return json();
-}
-
-}  // namespace
 
 // Two described connections, collapsed, then expanded with the action key.
 TEST(TodaysimLayout, FiguresAtThreeDensities)
@@ -61,23 +50,23 @@ TEST(TodaysimLayout, FiguresAtThreeDensities)
         EXPECT_EQ(resize.value("height", 0), c.expanded);
 
         const std::vector<json> paint = run.last_paint();
-        const json header = find(paint, "text");
+        const json header = first(paint, {{"ev", "text"}});
         EXPECT_EQ(header["text"], "Active Connections: 2");
         EXPECT_EQ(header["rect"], json::array({c.left, c.top, width - 2, c.expanded - 2}));
         EXPECT_EQ(header["font"]["weight"], 700);
         EXPECT_EQ(header["font"]["height"], -std::stoi(c.font));
 
-        const json icon = find(paint, "icon", 101);
+        const json icon = first(paint, {{"ev", "icon"}, {"resource", 101}});
         EXPECT_EQ(icon.value("x", -1), c.icon_at);
         EXPECT_EQ(icon.value("y", -1), c.icon_at);
         EXPECT_EQ(icon.value("width", -1), c.icon);
 
-        const json frame = find(paint, "frame");
+        const json frame = first(paint, {{"ev", "frame"}});
         const int box_left = width - c.box_right_gap - c.box;
         EXPECT_EQ(frame["rect"], json::array({box_left, c.box_top, box_left + c.box, c.box_top + c.box}));
         EXPECT_EQ(frame["type"], 4);
         EXPECT_EQ(frame["state"], 16);
-        const json toggle = find(paint, "icon", 105);
+        const json toggle = first(paint, {{"ev", "icon"}, {"resource", 105}});
         EXPECT_EQ(toggle.value("x", -1), box_left) << "expanded: the collapse icon sits in the box";
         EXPECT_EQ(toggle.value("width", -1), c.toggle_icon);
 
@@ -88,10 +77,7 @@ TEST(TodaysimLayout, FiguresAtThreeDensities)
             "Type: Network card/WiFi", "Connected to: Work"};
         EXPECT_EQ(run.last_texts(), expected);
 
-        const json unload = run.trace.back();
-        EXPECT_EQ(unload["ev"], "unload");
-        EXPECT_EQ(unload["leaks"], json({{"heap_blocks", 0}, {"gdi_objects", 0}, {"windows", 0}, {"icons", 0}}));
-        EXPECT_TRUE(run.all("violation").empty());
+        expect_clean_unload(run);
     }
 }
 
@@ -104,12 +90,8 @@ TEST(TodaysimLayout, TextViewAndPictureComeFromTheSameRun)
     EXPECT_NE(run.out.find("[-]"), std::string::npos) << "expanded toggle box: " << run.out;
     EXPECT_NE(run.out.find("Connected to: Work"), std::string::npos);
     EXPECT_EQ(run.out.find("Dial-up"), std::string::npos);
-    std::FILE* file = std::fopen((testing::TempDir() + png).c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    unsigned char magic[8] = {};
-    EXPECT_EQ(std::fread(magic, 1, 8, file), 8u);
-    std::fclose(file);
-    EXPECT_EQ(magic[1], 'P');
-    EXPECT_EQ(magic[2], 'N');
+    char magic[8] = {};
+    std::ifstream(testing::TempDir() + png, std::ios::binary).read(magic, 8);
+    EXPECT_EQ(std::string(magic, 8), "\x89PNG\r\n\x1a\n");
     std::remove((testing::TempDir() + png).c_str());
 }

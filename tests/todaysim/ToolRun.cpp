@@ -75,6 +75,34 @@ std::vector<std::string> ToolRun::last_texts() const
     return texts;
 }
 
+std::vector<nlohmann::json> matching(const std::vector<nlohmann::json>& events, const nlohmann::json& subset)
+{
+    std::vector<nlohmann::json> found;
+    for (const nlohmann::json& event : events) {
+        bool all = true;
+        for (const auto& [key, value] : subset.items())
+            all = all && event.contains(key) && event[key] == value;
+        if (all)
+            found.push_back(event);
+    }
+    return found;
+}
+
+nlohmann::json first(const std::vector<nlohmann::json>& events, const nlohmann::json& subset)
+{
+    std::vector<nlohmann::json> found = matching(events, subset);
+    return found.empty() ? nlohmann::json() : found.front();
+}
+
+void expect_clean_unload(const ToolRun& run)
+{
+    ASSERT_FALSE(run.trace.empty());
+    EXPECT_EQ(run.trace.back()["ev"], "unload");
+    EXPECT_EQ(run.trace.back()["leaks"],
+              nlohmann::json({{"heap_blocks", 0}, {"gdi_objects", 0}, {"windows", 0}, {"icons", 0}}));
+    EXPECT_TRUE(run.all("violation").empty()) << run.err;
+}
+
 ToolRun run_todaysim(const std::vector<std::string>& args, bool with_trace)
 {
     const std::string out = private_path(".out"), err = private_path(".err"), trace = private_path(".jsonl");

@@ -24,6 +24,13 @@ struct ToolRun {
     std::vector<std::string> last_texts() const;
 };
 
+// The events holding every key of `subset` with its value, in order; the first of them, or null.
+std::vector<nlohmann::json> matching(const std::vector<nlohmann::json>& events, const nlohmann::json& subset);
+nlohmann::json first(const std::vector<nlohmann::json>& events, const nlohmann::json& subset);
+
+// The run ended with an unload that left nothing behind, and reported no violation.
+void expect_clean_unload(const ToolRun& run);
+
 // Runs todaysim with args (and --trace to a private file unless `with_trace` is false).
 ToolRun run_todaysim(const std::vector<std::string>& args, bool with_trace = true);
 
