@@ -22,6 +22,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   status=0
+  # A Wine left over from an interrupted run would still talk to its old display.
+  wineserver -k >/dev/null 2>&1 || true
   wineboot --init >/dev/null 2>&1 || status=1
   ctest --test-dir build/win32 --output-on-failure -j2 "$@" || status=1
   ctest --test-dir build/win32-sim -R "^WineAgainstSimulator[.]" --output-on-failure "$@" || status=1
