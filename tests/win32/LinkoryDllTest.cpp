@@ -125,23 +125,3 @@ TEST_F(WineLinkoryDll, IconGroupsCarryTheImagesOfTheirFiles)
         }
     }
 }
-
-TEST_F(WineLinkoryDll, IconsLoadAtTheSizesThePlugInAsks)
-{
-    for (WORD id : {5, 101, 104, 105}) {
-        for (int size : {10, 16, 32}) {
-            SCOPED_TRACE(testing::Message() << "icon " << id << " at " << size);
-            HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
-            ASSERT_NE(icon, nullptr);
-            ICONINFO info = {};
-            ASSERT_TRUE(GetIconInfo(icon, &info));
-            BITMAP mask = {};
-            GetObjectW(info.hbmMask, sizeof mask, &mask);
-            EXPECT_EQ(mask.bmWidth, size);
-            if (info.hbmColor)
-                DeleteObject(info.hbmColor);
-            DeleteObject(info.hbmMask);
-            DestroyIcon(icon);
-        }
-    }
-}

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The connection item made through Linkory.dll's export in real Win32 windows under Wine:
-// its window, polls, taps and selection, and what unloading and loading again leave.
+// its window and polls, and what unloading and loading again leave. (Taps and selection
+// under Wine are compared with the simulated device scenario by scenario.)
 #include <gtest/gtest.h>
 
 #include "platform/todaycmn.h"
@@ -80,11 +81,6 @@ protected:
         SetWindowPos(item, nullptr, 0, 0, 240, int(host.Record().cyp), SWP_NOZORDER | SWP_NOACTIVATE);
         UpdateWindow(item);
     }
-    void Tap(HWND item, int x, int y)
-    {
-        SendMessageW(item, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-        SendMessageW(item, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-    }
 
     FakeHost host;
     HMODULE module = nullptr;
@@ -125,37 +121,6 @@ TEST_F(WineLinkoryItem, ExportMakesAChildWindowThatAnswersPolls)
     disabled.fEnabled = FALSE;
     EXPECT_EQ(init(&disabled, host.Window()), nullptr);
     EXPECT_TRUE(IsWindow(item));
-}
-
-TEST_F(WineLinkoryItem, TapsToggleTheBlockOrAskForTheSelection)
-{
-    HWND item = init(&host.Record(), host.Window());
-    ASSERT_NE(item, nullptr);
-    host.Poll(item);
-    LayOut(item);
-    const DWORD collapsed = host.Record().cyp;
-
-    // The toggle box sits 12 to 2 pixels from the right edge, 2 to 12 from the top.
-    host.ClearRequests();
-    Tap(item, 233, 7);
-    EXPECT_EQ(count_requests(host, TODAYM_TOOKSELECTION, reinterpret_cast<WPARAM>(item)), 0u);
-    EXPECT_EQ(host.Poll(item), TRUE);
-    EXPECT_GT(host.Record().cyp, collapsed);
-    LayOut(item);
-
-    // Elsewhere, the tap asks the host; once passed the selection, the item paints highlighted.
-    host.SetPassSelection(true);
-    Tap(item, 20, 5);
-    EXPECT_EQ(count_requests(host, TODAYM_TOOKSELECTION, reinterpret_cast<WPARAM>(item)), 1u);
-    host.ClearRequests();
-    InvalidateRect(item, nullptr, TRUE);
-    UpdateWindow(item);
-    EXPECT_EQ(count_requests(host, TODAYM_GETCOLOR, TODAYCOLOR_HIGHLIGHT), 1u);
-    EXPECT_EQ(count_requests(host, TODAYM_GETCOLOR, TODAYCOLOR_HIGHLIGHTEDTEXT), 1u);
-    EXPECT_EQ(count_requests(host, TODAYM_DRAWWATERMARK, 0), 0u);
-    // Being selected, a further tap does not ask again.
-    Tap(item, 20, 5);
-    EXPECT_EQ(count_requests(host, TODAYM_TOOKSELECTION, reinterpret_cast<WPARAM>(item)), 0u);
 }
 
 TEST_F(WineLinkoryItem, UnloadTakesTheWindowAndClassAndALaterLoadWorksAgain)
