@@ -39,6 +39,7 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
+    const std::string& Path() const { return folder; }
     std::string PathOf(const std::string& name) const { return folder + "/" + name; }
     std::u16string WidePathOf(const std::string& name) const { return Wide(PathOf(name)); }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Helpers for the GDI tests: a screen DC scope, recorder capture and an .ico builder.
+// Helpers for the GDI tests: a screen DC scope, the ink's bounding box and an .ico builder.
 #ifndef LINKORY_TESTS_SIM_GDI_GDITESTSUPPORT_H
 #define LINKORY_TESTS_SIM_GDI_GDITESTSUPPORT_H
 
@@ -9,6 +9,7 @@
 #include "platform/win32.h"
 #include "sim/coredll/SimGdi.h"
 #include "sim/coredll/gdi/gdi_user.h"
+#include "support/GdiLog.h"
 
 // A DC onto the screen with its logical origin at `origin` and clipped to `clip`.
 class ScopedDc {
@@ -21,17 +22,6 @@ public:
     ScopedDc(const ScopedDc&) = delete;
     ScopedDc& operator=(const ScopedDc&) = delete;
     HDC dc;
-};
-
-// Collects every recorded call while alive.
-class CallLog {
-public:
-    CallLog() : id(sim::gdi::subscribe([this](const sim::gdi::GdiCall& c) { calls.push_back(c); })) {}
-    ~CallLog() { sim::gdi::unsubscribe(id); }
-    std::vector<sim::gdi::GdiCall> calls;
-
-private:
-    int id;
 };
 
 // The bounding box of pixels that differ from `background`; empty when none do.

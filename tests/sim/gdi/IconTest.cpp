@@ -123,7 +123,7 @@ TEST_F(GdiIcons, LoadPicksTheSizeAskedOrScalesTheBestImage)
         HICON icon = load(101, c.cx, c.cy);
         ASSERT_NE(icon, nullptr);
         ScopedDc screen;
-        CallLog log;
+        GdiLog log(nullptr, true);
         DrawIconEx(screen.dc, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
         ASSERT_EQ(log.calls.size(), 1u);
         EXPECT_EQ(log.calls[0].icon_id, 101);

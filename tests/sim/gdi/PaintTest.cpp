@@ -138,7 +138,7 @@ TEST_F(GdiPaint, RecorderSeesCallsWithOwnerRectsAndFont)
 {
     HWND owner = reinterpret_cast<HWND>(uintptr_t{0x1234});
     HDC dc = sim::gdi::open_dc(owner, POINT{100, 50}, RECT{100, 50, 200, 80});
-    CallLog log;
+    GdiLog log(nullptr, true);
     int second = 0;
     int id = sim::gdi::subscribe([&](const sim::gdi::GdiCall&) { ++second; });
 
@@ -159,29 +159,24 @@ TEST_F(GdiPaint, RecorderSeesCallsWithOwnerRectsAndFont)
 
     ASSERT_EQ(log.calls.size(), 5u);
     EXPECT_EQ(second, 4) << "every subscriber sees every call until it leaves";
-    const sim::gdi::GdiCall& f = log.calls[0];
-    EXPECT_EQ(std::string(f.api), "FillRect");
-    EXPECT_EQ(f.owner, owner);
-    EXPECT_EQ(f.dc, dc);
-    EXPECT_TRUE(f.has_rect);
-    EXPECT_EQ(f.rect.left, 1);
-    EXPECT_EQ(f.rect.bottom, 4);
-    EXPECT_EQ(f.screen.left, 101);
-    EXPECT_EQ(f.screen.bottom, 54);
-    EXPECT_EQ(f.color, RGB(1, 2, 3));
-    EXPECT_EQ(f.font_height, -12) << "the system font is selected at first";
-    const sim::gdi::GdiCall& fc = log.calls[1];
-    EXPECT_EQ(std::string(fc.api), "DrawFrameControl");
-    EXPECT_EQ(fc.frame_type, static_cast<UINT>(DFC_BUTTON));
-    EXPECT_EQ(fc.frame_state, static_cast<UINT>(DFCS_BUTTONPUSH));
-    EXPECT_EQ(fc.screen.right, 115);
-    EXPECT_EQ(std::string(log.calls[2].api), "SelectObject");
-    EXPECT_EQ(std::string(log.calls[2].object_kind), "font");
-    const sim::gdi::GdiCall& tc = log.calls[3];
-    EXPECT_EQ(std::string(tc.api), "SetTextColor");
-    EXPECT_EQ(tc.color, RGB(9, 8, 7));
-    EXPECT_EQ(tc.font_height, -20);
-    EXPECT_EQ(tc.font_weight, FW_BOLD);
+    std::vector<std::string> seen;
+    for (size_t i = 0; i < 4; ++i) {
+        const sim::gdi::GdiCall& c = log.calls[i];
+        EXPECT_EQ(c.owner, owner);
+        EXPECT_EQ(c.dc, dc);
+        seen.push_back(std::string(c.api) + " " + (c.has_rect ? Str(c.rect) + " at " + Str(c.screen) : "-") + " " +
+                       std::to_string(c.color) + " " + c.object_kind + " " + std::to_string(c.frame_type) + "/" +
+                       std::to_string(c.frame_state) + " font " + std::to_string(c.font_height) + "/" +
+                       std::to_string(c.font_weight));
+    }
+    // The system font is selected at first; a colour is the COLORREF's number.
+    const std::vector<std::string> kSeen = {
+        "FillRect 1,2,3,4 at 101,52,103,54 197121  0/0 font -12/400",
+        "DrawFrameControl 5,6,15,16 at 105,56,115,66 0  " + std::to_string(DFC_BUTTON) + "/" +
+            std::to_string(DFCS_BUTTONPUSH) + " font -12/400",
+        "SelectObject - 0 font 0/0 font -20/700",
+        "SetTextColor - 460809  0/0 font -20/700"};
+    EXPECT_EQ(seen, kSeen);
 
     DeleteObject(font);
     DeleteObject(brush);

@@ -290,24 +290,19 @@ TEST_F(GdiText, MisuseIsRefusedAndExtremesAreHarmless)
 
 TEST_F(GdiText, RecordedWithTextFontAndColours)
 {
-    CallLog log;
+    GdiLog log(nullptr, true);
     HFONT bold = make_font(-12, FW_BOLD);
     draw(u"Active Connections: 2", RECT{28, 3, 238, 18}, 0, bold);
     DeleteObject(bold);
-    const sim::gdi::GdiCall* text = nullptr;
-    for (const auto& c : log.calls)
-        if (std::string(c.api) == "DrawTextW")
-            text = &c;
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(text->text, u"Active Connections: 2");
-    EXPECT_EQ(text->rect.left, 28);
-    EXPECT_EQ(text->rect.right, 238);
-    EXPECT_EQ(text->screen.left, 48);
-    EXPECT_EQ(text->screen.top, 33);
-    EXPECT_EQ(text->font_height, -12);
-    EXPECT_EQ(text->font_weight, FW_BOLD);
-    EXPECT_EQ(text->bk_mode, TRANSPARENT);
-    EXPECT_EQ(text->result, 14);
+    const std::vector<sim::gdi::GdiCall> texts = log.Only("DrawTextW");
+    ASSERT_EQ(texts.size(), 1u);
+    const sim::gdi::GdiCall& text = texts[0];
+    EXPECT_EQ(text.text, u"Active Connections: 2");
+    EXPECT_EQ(Str(text.rect) + " at " + Str(text.screen), "28,3,238,18 at 48,33,258,48");
+    EXPECT_EQ(text.font_height, -12);
+    EXPECT_EQ(text.font_weight, FW_BOLD);
+    EXPECT_EQ(text.bk_mode, TRANSPARENT);
+    EXPECT_EQ(text.result, 14);
 }
 
 }  // namespace

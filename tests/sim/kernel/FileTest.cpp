@@ -1,8 +1,5 @@
 // SPDX-License-Identifier: MIT
 // Read-only files: opening, errors, sharing, reading to the end, handles and read faults.
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <sys/stat.h>
@@ -10,50 +7,29 @@
 
 #include "platform/win32.h"
 #include "support/SimFixture.h"
+#include "support/TestFiles.h"
 
 namespace {
 
-std::u16string Wide(const std::string& utf8)
-{
-    std::u16string out(utf8.size(), u'\0');
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0],
-                                static_cast<int>(out.size()));
-    out.resize(n);
-    return out;
-}
-
 class FileTest : public SimFixture {
 protected:
-    void SetUp() override
-    {
-        SimFixture::SetUp();
-        char pattern[] = "/tmp/linkory-files-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-        SimFixture::TearDown();
-    }
-    std::string Write(const std::string& name, const std::string& bytes)
-    {
-        std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
-        return dir + "/" + name;
-    }
+    std::string Write(const std::string& name, const std::string& bytes) { return folder.WriteBytes(name, bytes); }
     HANDLE Open(const std::string& path, DWORD share = 0)
     {
         return CreateFileW(Wide(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
     }
-    std::string dir;
+    TempFolder folder;
+    const std::string dir = folder.Path();
 };
 
 TEST_F(FileTest, ReadsToTheEndInShortPieces)
 {
-    HANDLE file = Open(Write("Linkory.\xC3\xA4.intl", "\xFF\xFE" "abc"));
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "a non-ASCII name reaches the host as UTF-8";
+    Write("Linkory.\xC3\xA4.intl", "\xFF\xFE" "abc");
+    // A non-ASCII name reaches the host as UTF-8; the device's backslash separates folders.
+    HANDLE file = CreateFileW((Wide(dir) + u"\\Linkory.\u00E4.intl").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
     EXPECT_EQ(sim::kernel::live_file_handles(), 1u);
     const DWORD expected[] = {2, 2, 1, 0, 0};
     for (DWORD want : expected) {
@@ -97,15 +73,6 @@ TEST_F(FileTest, OpenFailuresGiveTheirErrors)
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     }
     EXPECT_EQ(sim::kernel::live_file_handles(), 0u);
-}
-
-TEST_F(FileTest, DeviceStylePathsUseBackslashes)
-{
-    Write("Linkory.0407.intl", "\xFF\xFE");
-    std::u16string path = Wide(dir) + u"\\Linkory.0407.intl";
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
 }
 
 TEST_F(FileTest, ShareModeIsEnforcedBetweenOpens)

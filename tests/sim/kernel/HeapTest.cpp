@@ -18,25 +18,18 @@ bool AllBytes(const void* block, size_t from, size_t to, unsigned char value)
     return true;
 }
 
-TEST_F(HeapTest, ZeroInitOnlyWhenAsked)
+TEST_F(HeapTest, ZeroInitOnlyWhenAskedAndZeroSizedBlocksAreReal)
 {
     void* zeroed = LocalAlloc(LMEM_ZEROINIT, 100);
     void* raw = LocalAlloc(LMEM_FIXED, 100);
-    ASSERT_NE(zeroed, nullptr);
-    ASSERT_NE(raw, nullptr);
+    void* empty = LocalAlloc(LPTR, 0);
+    ASSERT_TRUE(zeroed && raw && empty);
     EXPECT_TRUE(AllBytes(zeroed, 0, 100, 0));
     EXPECT_FALSE(AllBytes(raw, 0, 100, 0)) << "fresh memory must not look zeroed";
     EXPECT_EQ(LocalSize(zeroed), 100u);
-    EXPECT_EQ(LocalFree(zeroed), nullptr);
-    EXPECT_EQ(LocalFree(raw), nullptr);
-}
-
-TEST_F(HeapTest, ZeroSizedBlockIsARealBlock)
-{
-    void* block = LocalAlloc(LPTR, 0);
-    ASSERT_NE(block, nullptr);
-    EXPECT_EQ(LocalSize(block), 0u);
-    EXPECT_EQ(LocalFree(block), nullptr);
+    EXPECT_EQ(LocalSize(empty), 0u);
+    for (void* block : {zeroed, raw, empty})
+        EXPECT_EQ(LocalFree(block), nullptr);
 }
 
 TEST_F(HeapTest, ReAllocGrowthMovesOnlyWhenMoveable)
@@ -93,16 +86,19 @@ TEST_F(HeapTest, ForeignAndFreedBlocksAreRefused)
     EXPECT_EQ(LocalFree(nullptr), nullptr) << "freeing null is allowed";
 }
 
-TEST_F(HeapTest, UnsupportedFlagsAreRefused)
+TEST_F(HeapTest, UnsupportedFlagsAndOversizedRequestsAreRefused)
 {
     SetLastError(0);
     EXPECT_EQ(LocalAlloc(LMEM_MOVEABLE, 8), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     ExpectViolation("LocalAlloc: unsupported flags 0x2");
+    EXPECT_EQ(LocalAlloc(0, sim::kernel::kHeapMaxBlock + 1), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
 
     void* block = LocalAlloc(0, 8);
     EXPECT_EQ(LocalReAlloc(block, 8, LMEM_MODIFY | LMEM_MOVEABLE), nullptr);
     ExpectViolation("LocalReAlloc: unsupported flags 0x82");
+    EXPECT_EQ(LocalReAlloc(block, static_cast<SIZE_T>(-1), LMEM_MOVEABLE), nullptr);
     EXPECT_EQ(LocalSize(block), 8u);
     LocalFree(block);
 }
@@ -166,17 +162,6 @@ TEST_F(HeapTest, InjectionFailsFromTheNthOnUntilOff)
     LocalFree(block);
     LocalFree(first);
     LocalFree(after);
-}
-
-TEST_F(HeapTest, OversizedRequestFailsCleanly)
-{
-    SetLastError(0);
-    EXPECT_EQ(LocalAlloc(0, sim::kernel::kHeapMaxBlock + 1), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
-    void* block = LocalAlloc(0, 8);
-    EXPECT_EQ(LocalReAlloc(block, static_cast<SIZE_T>(-1), LMEM_MOVEABLE), nullptr);
-    EXPECT_EQ(LocalSize(block), 8u);
-    LocalFree(block);
 }
 
 }  // namespace

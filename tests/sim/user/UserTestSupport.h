@@ -11,13 +11,8 @@
 
 #include "sim/coredll/SimGdi.h"
 #include "sim/coredll/SimUser.h"
+#include "support/GdiLog.h"
 #include "support/SimFixture.h"
-
-inline std::string Str(const RECT& r)
-{
-    return std::to_string(r.left) + ',' + std::to_string(r.top) + ',' + std::to_string(r.right) + ',' +
-           std::to_string(r.bottom);
-}
 
 // Returns true when it handled the message and set `result`; otherwise DefWindowProcW answers.
 using Script = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT& result)>;
@@ -125,12 +120,12 @@ private:
 
     static std::string Name(UINT msg)
     {
+#define NAMED(m) {m, #m}
         static const std::map<UINT, const char*> names = {
-            {WM_CREATE, "WM_CREATE"}, {WM_DESTROY, "WM_DESTROY"}, {WM_NCDESTROY, "WM_NCDESTROY"},
-            {WM_MOVE, "WM_MOVE"}, {WM_SIZE, "WM_SIZE"}, {WM_PAINT, "WM_PAINT"},
-            {WM_ERASEBKGND, "WM_ERASEBKGND"}, {WM_SHOWWINDOW, "WM_SHOWWINDOW"},
-            {WM_WINDOWPOSCHANGING, "WM_WINDOWPOSCHANGING"}, {WM_WINDOWPOSCHANGED, "WM_WINDOWPOSCHANGED"},
-            {WM_CLOSE, "WM_CLOSE"}};
+            NAMED(WM_CREATE), NAMED(WM_DESTROY), NAMED(WM_NCDESTROY), NAMED(WM_MOVE), NAMED(WM_SIZE),
+            NAMED(WM_PAINT), NAMED(WM_ERASEBKGND), NAMED(WM_SHOWWINDOW), NAMED(WM_WINDOWPOSCHANGING),
+            NAMED(WM_WINDOWPOSCHANGED), NAMED(WM_CLOSE)};
+#undef NAMED
         auto it = names.find(msg);
         return it != names.end() ? it->second : "WM_" + std::to_string(msg);
     }

@@ -42,17 +42,12 @@ TEST_F(Window, CreateIsTheFirstMessageAndCarriesTheCreationRecord)
     windows.push_back(child);
     EXPECT_EQ(Log(), "C:WM_CREATE/0");
 
-    EXPECT_EQ(seen.lpCreateParams, &param);
-    EXPECT_EQ(seen.hwndParent, parent);
-    EXPECT_EQ(seen.lpszClass, className);
-    EXPECT_EQ(seen.lpszName, title);
+    EXPECT_EQ((std::vector<const void*>{seen.lpCreateParams, seen.hwndParent, seen.lpszClass, seen.lpszName}),
+              (std::vector<const void*>{&param, parent, className, title}));
     EXPECT_EQ(seen.style, static_cast<LONG>(WS_CHILD | WS_VISIBLE));
     EXPECT_EQ(seen.dwExStyle, static_cast<DWORD>(WS_EX_TRANSPARENT));
-    EXPECT_EQ(seen.x, 0);  // CW_USEDEFAULT for a child: position 0, size 0
-    EXPECT_EQ(seen.y, 0);
-    EXPECT_EQ(seen.cx, 240);
-    EXPECT_EQ(seen.cy, 0);
-    EXPECT_EQ(styleDuringCreate & WS_VISIBLE, 0);
+    EXPECT_EQ(Str(RECT{seen.x, seen.y, seen.cx, seen.cy}), "0,0,240,0") << "CW_USEDEFAULT for a child: 0";
+    EXPECT_EQ(styleDuringCreate & WS_VISIBLE, 0) << "shown only once created";
     EXPECT_FALSE(visibleDuringCreate);
 
     EXPECT_TRUE(IsWindowVisible(child));
