@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Message sequences between a Today item and its host: creation, polls, taps, paint, unload.
+// Message sequences between a Today item and its host: creation, polls, taps, paint, faults, unload.
 #include <gtest/gtest.h>
 
 #include "support/MessageLog.h"
@@ -53,51 +53,107 @@ TEST_F(TodayItemSequence, CreationRoutesWmCreateWithTheWindowKnown)
     EXPECT_EQ(item->hwndAtCreate, item->Window());
 }
 
-TEST_F(TodayItemSequence, PollsAndRepaintsInsideThePoll)
+// Each poll is one QUERYREFRESHCACHE answered TRUE when the height the item set differs
+// from the host's record; an item that repaints at once does so inside the poll.
+TEST_F(TodayItemSequence, PollsAnswerWhetherTheHeightChangedAndMayRepaintInside)
 {
+    struct Case {
+        const char* name;
+        int height, heightOnRefresh;
+        BOOL refreshAnswer;
+        bool redraw;
+        DWORD cyp;
+        LRESULT answer;
+        DWORD cypAfter;
+    };
+    const Case kCases[] = {
+        {"same height", 40, -1, FALSE, false, 40, FALSE, 40},
+        {"grown since the last poll", 40, -1, FALSE, false, 20, TRUE, 40},
+        {"new content at the same height", 40, -1, TRUE, false, 40, FALSE, 40},
+        {"height set during the poll", 20, 55, FALSE, false, 20, TRUE, 55},
+        {"shrunk to nothing", 0, -1, FALSE, false, 20, TRUE, 0},
+        {"grown and repainted at once", 0, 20, TRUE, true, 0, TRUE, 20},
+    };
     MakeSized();
-    // Host polls, nothing changed.
-    const std::vector<ExpectedMessage> kPollUnchanged = {
-        {WM_TODAYCUSTOM_QUERYREFRESHCACHE, kResult, 0, 0, FALSE, 0},
-    };
-    host->Record().cyp = 0;
-    EXPECT_EQ(host->Poll(item->Window()), FALSE);
-    EXPECT_SEQUENCE(*log, kPollUnchanged, "poll with nothing new");
-
-    // Host polls, the item repaints at once and grows to 20 pixels.
-    const std::vector<ExpectedMessage> kPollGrew = {
-        {WM_TODAYCUSTOM_QUERYREFRESHCACHE, kResult, 0, 0, TRUE, 0},
-        {WM_PAINT, kResult, 0, 0, 0, 1},
-        {WM_ERASEBKGND, kInPaint | kResult, 0, 0, 1, 2},
-        {TODAYM_DRAWWATERMARK, kToHost | kWParam, 0, 0, 0, 3},
-    };
-    item->redrawOnRefresh = true;
-    item->heightOnRefresh = 20;
-    EXPECT_EQ(host->Poll(item->Window()), TRUE);
-    EXPECT_SEQUENCE(*log, kPollGrew, "poll after the content grew");
-    EXPECT_EQ(host->Record().cyp, 20u);
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        item->SetHeight(c.height);
+        item->heightOnRefresh = c.heightOnRefresh;
+        item->refreshAnswer = c.refreshAnswer;
+        item->redrawOnRefresh = c.redraw;
+        host->Record().cyp = c.cyp;
+        item->calls.clear();
+        log->Clear();
+        EXPECT_EQ(host->Poll(item->Window()), c.answer);
+        std::vector<ExpectedMessage> expected = {{WM_TODAYCUSTOM_QUERYREFRESHCACHE, kResult, 0, 0, c.answer, 0}};
+        if (c.redraw) {
+            expected.push_back({WM_PAINT, kResult, 0, 0, 0, 1});
+            expected.push_back({WM_ERASEBKGND, kInPaint | kResult, 0, 0, 1, 2});
+            expected.push_back({TODAYM_DRAWWATERMARK, kToHost, 0, 0, 0, 3});
+        }
+        EXPECT_SEQUENCE(*log, expected, c.name);
+        EXPECT_EQ(host->Record().cyp, c.cypAfter);
+        EXPECT_EQ(item->calls.front(), "OnQueryRefreshCache");
+    }
+    // A poll without a record still refreshes, and changes nothing.
+    item->redrawOnRefresh = false;
+    item->calls.clear();
+    EXPECT_EQ(SendMessageW(item->Window(), WM_TODAYCUSTOM_QUERYREFRESHCACHE, 0, 0), FALSE);
+    EXPECT_EQ(item->calls, std::vector<std::string>{"OnQueryRefreshCache"});
 }
 
-TEST_F(TodayItemSequence, TapAsksForTheSelectionOnce)
+// A tap asks the host for the selection only when the item is selectable, selects on a tap
+// and does not hold the selection yet; the tap itself never changes the selection.
+TEST_F(TodayItemSequence, TapAsksForTheSelectionOnlyWhenItShould)
 {
+    struct Case {
+        const char* name;
+        BOOL selectable, selectOnTap, selected;
+        bool asks;
+    };
+    const Case kCases[] = {
+        {"plain tap", TRUE, TRUE, FALSE, true},
+        {"already selected", TRUE, TRUE, TRUE, false},
+        {"select-on-tap off", TRUE, FALSE, FALSE, false},
+        {"not selectable", FALSE, TRUE, FALSE, false},
+    };
     MakeSized();
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        item->SetSelectable(TRUE);
+        SendMessageW(item->Window(), c.selected ? WM_TODAYCUSTOM_RECEIVEDSELECTION : WM_TODAYCUSTOM_LOSTSELECTION, 0, 0);
+        item->SetSelectable(c.selectable);
+        item->SetSelectOnTap(c.selectOnTap);
+        item->calls.clear();
+        log->Clear();
+        EXPECT_EQ(SendMessageW(item->Window(), WM_LBUTTONDOWN, 0, MAKELPARAM(5, 7)), 0);
+        std::vector<ExpectedMessage> expected = {{WM_LBUTTONDOWN, kLParam | kResult, 0, MAKELPARAM(5, 7), 0, 0}};
+        if (c.asks)
+            expected.push_back({TODAYM_TOOKSELECTION, kToHost | kWParam | kLParam, ItemParam(), 0, 0, 1});
+        EXPECT_SEQUENCE(*log, expected, c.name);
+        EXPECT_EQ(item->calls, std::vector<std::string>{"OnLButtonDown 5 7"});
+        EXPECT_EQ(item->Selected(), c.selected);
+    }
+
+    // A host that passes the selection does so inside the tap, with the key of a move down.
+    item->SetSelectable(TRUE);
+    item->SetSelectOnTap(TRUE);
+    SendMessageW(item->Window(), WM_TODAYCUSTOM_LOSTSELECTION, 0, 0);
     host->SetPassSelection(true);
-    // Tap on an unselected item: the host is asked and passes the selection back.
-    const std::vector<ExpectedMessage> kFirstTap = {
-        {WM_LBUTTONDOWN, kLParam | kResult, 0, MAKELPARAM(5, 7), 0, 0},
-        {TODAYM_TOOKSELECTION, kToHost | kWParam | kLParam, ItemParam(), 0, 0, 1},
+    log->Clear();
+    const std::vector<ExpectedMessage> kPassed = {
+        {WM_LBUTTONDOWN, kResult, 0, 0, 0, 0},
+        {TODAYM_TOOKSELECTION, kToHost | kWParam, ItemParam(), 0, 0, 1},
         {WM_TODAYCUSTOM_RECEIVEDSELECTION, kWParam | kResult, VK_DOWN, 0, TRUE, 2},
     };
-    SendMessageW(item->Window(), WM_LBUTTONDOWN, 0, MAKELPARAM(5, 7));
-    EXPECT_SEQUENCE(*log, kFirstTap, "tap on an unselected item");
-
-    // Tap on the selected item: nothing is asked.
-    const std::vector<ExpectedMessage> kSecondTap = {
-        {WM_LBUTTONDOWN, kResult, 0, 0, 0, 0},
-    };
     SendMessageW(item->Window(), WM_LBUTTONDOWN, 0, MAKELPARAM(6, 8));
-    EXPECT_SEQUENCE(*log, kSecondTap, "tap on the selected item");
-    EXPECT_EQ(item->calls, (std::vector<std::string>{"OnReceivedSelection", "OnLButtonDown 5 7", "OnLButtonDown 6 8"}));
+    EXPECT_SEQUENCE(*log, kPassed, "tap with a host that passes the selection");
+    EXPECT_TRUE(item->Selected());
+
+    // Coordinates are unsigned 16-bit halves.
+    item->calls.clear();
+    SendMessageW(item->Window(), WM_LBUTTONUP, 0, MAKELPARAM(0xFFFF, 0x8000));
+    EXPECT_EQ(item->calls, std::vector<std::string>{"OnLButtonUp 65535 32768"});
 }
 
 TEST_F(TodayItemSequence, SelectedBackgroundAsksForTheHighlight)

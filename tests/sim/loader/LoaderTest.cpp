@@ -148,6 +148,8 @@ TEST_F(Loader, RefusedAttachDetachesAndUnloads)
     EXPECT_EQ(LoadImageW(testplugin::probe().attach_module, MAKEINTRESOURCEW(1), IMAGE_ICON, 8, 8, 0), nullptr);
 }
 
+// How icons are chosen and drawn is the GDI tests' business; here, that the module's own
+// icon groups are the ones found, and only while it is loaded.
 TEST_F(Loader, ResourcesReachLoadImageWhileLoaded)
 {
     HMODULE module = Load();
@@ -155,33 +157,19 @@ TEST_F(Loader, ResourcesReachLoadImageWhileLoaded)
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(module);
     HDC screen = GetDC(nullptr);
     ASSERT_NE(screen, nullptr);
-    sim::gdi::clear_screen(0x000000);
-
-    // The size asked picks the image: 32x32 blue, 16x16 green.
-    struct {
-        int size;
-        uint32_t rgb;
-    } picks[] = {{32, 0x0000FF}, {16, 0x00FF00}};
-    for (const auto& pick : picks) {
-        SCOPED_TRACE(pick.size);
-        HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(2), IMAGE_ICON, pick.size, pick.size, 0));
+    // The size asked picks the image of group 2: 32x32 blue, 16x16 green.
+    for (auto [size, rgb] : {std::pair<int, uint32_t>{32, 0x0000FF}, {16, 0x00FF00}}) {
+        SCOPED_TRACE(size);
+        HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(2), IMAGE_ICON, size, size, 0));
         ASSERT_NE(icon, nullptr);
         EXPECT_TRUE(DrawIconEx(screen, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL));
-        EXPECT_EQ(sim::gdi::pixel(pick.size - 1, pick.size - 1), pick.rgb);
-        EXPECT_EQ(sim::gdi::pixel(pick.size, pick.size), pick.size == 32 ? 0u : 0x0000FFu);
+        EXPECT_EQ(sim::gdi::pixel(size - 1, size - 1), rgb);
         DestroyIcon(icon);
     }
-
-    // The AND mask of the half-transparent image leaves the right half alone.
-    sim::gdi::clear_screen(0x102030);
-    HICON half = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 8, 8, 0));
-    ASSERT_NE(half, nullptr);
-    DrawIconEx(screen, 10, 10, half, 0, 0, 0, nullptr, DI_NORMAL);
-    EXPECT_EQ(sim::gdi::pixel(10, 10), 0xFF0000u);
-    EXPECT_EQ(sim::gdi::pixel(13, 17), 0xFF0000u);
-    EXPECT_EQ(sim::gdi::pixel(14, 10), 0x102030u);
-    DestroyIcon(half);
     ReleaseDC(nullptr, screen);
+    HICON half = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 8, 8, 0));
+    EXPECT_NE(half, nullptr);
+    DestroyIcon(half);
 
     SetLastError(0);
     EXPECT_EQ(LoadImageW(instance, MAKEINTRESOURCEW(3), IMAGE_ICON, 16, 16, 0), nullptr);

@@ -59,17 +59,6 @@ TEST_F(BasicWnd, ClassIsRegisteredOnceAndFailedRegistrationIsRetried)
     UnregisterClassW(TEXT("CBasicWndClass"), NULL);
 }
 
-TEST_F(BasicWnd, DestroyWithoutWindowAndFailedCreation)
-{
-    CBasicWnd plain;
-    EXPECT_TRUE(plain.Destroy());
-    // A child without a parent cannot be made.
-    EXPECT_FALSE(plain.Create(instance, NULL, WS_CHILD, 0, NULL, 0, 0, 10, 10, NULL));
-    ExpectViolation("WS_CHILD without a parent");
-    EXPECT_TRUE(plain.Destroy());
-    EXPECT_EQ(sim::user::live_windows(), 1u);
-}
-
 TEST_F(BasicWnd, WindowWithoutObjectIsAPlainWindow)
 {
     CBasicWnd owner;

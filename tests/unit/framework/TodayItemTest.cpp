@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// CTodayItem: scale factor, creation, polls, taps, selection, background and other messages.
+// CTodayItem: scale factor, creation, selection, background and other messages.
 #include <gtest/gtest.h>
 
 #include "support/GdiLog.h"
@@ -95,78 +95,7 @@ TEST_F(TodayItem, CreateWithoutWindow)
     EXPECT_EQ(probe.Parent(), (HWND)NULL);
 }
 
-TEST_F(TodayItem, PollAnswersWhetherTheHeightChanged)
-{
-    struct Case {
-        const char* name;
-        int height;
-        int heightOnRefresh;
-        BOOL refreshAnswer;
-        DWORD cyp;
-        LRESULT answer;
-        DWORD cypAfter;
-    };
-    const Case kCases[] = {
-        {"same height", 40, -1, FALSE, 40, FALSE, 40},
-        {"grown since the last poll", 40, -1, FALSE, 20, TRUE, 40},
-        {"new content at the same height", 40, -1, TRUE, 40, FALSE, 40},
-        {"height set during the poll", 20, 55, FALSE, 20, TRUE, 55},
-        {"shrunk to nothing", 0, -1, FALSE, 20, TRUE, 0},
-    };
-    Make();
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
-        item->SetHeight(c.height);
-        item->heightOnRefresh = c.heightOnRefresh;
-        item->refreshAnswer = c.refreshAnswer;
-        host->Record().cyp = c.cyp;
-        item->calls.clear();
-        EXPECT_EQ(host->Poll(item->Window()), c.answer);
-        EXPECT_EQ(host->Record().cyp, c.cypAfter);
-        EXPECT_EQ(item->calls, std::vector<std::string>{"OnQueryRefreshCache"});
-    }
-    // A poll without a record still refreshes, and changes nothing.
-    item->calls.clear();
-    EXPECT_EQ(Send(WM_TODAYCUSTOM_QUERYREFRESHCACHE), FALSE);
-    EXPECT_EQ(item->calls, std::vector<std::string>{"OnQueryRefreshCache"});
-}
-
-TEST_F(TodayItem, TapRequestsSelectionOnlyWhenItShould)
-{
-    struct Case {
-        const char* name;
-        BOOL selectable, selectOnTap, selected;
-        size_t requests;
-    };
-    const Case kCases[] = {
-        {"plain tap", TRUE, TRUE, FALSE, 1},
-        {"already selected", TRUE, TRUE, TRUE, 0},
-        {"select-on-tap off", TRUE, FALSE, FALSE, 0},
-        {"not selectable", FALSE, TRUE, FALSE, 0},
-    };
-    Make();
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
-        item->SetSelectable(TRUE);
-        Send(c.selected ? WM_TODAYCUSTOM_RECEIVEDSELECTION : WM_TODAYCUSTOM_LOSTSELECTION);
-        item->SetSelectable(c.selectable);
-        item->SetSelectOnTap(c.selectOnTap);
-        item->calls.clear();
-        host->ClearRequests();
-        EXPECT_EQ(Send(WM_LBUTTONDOWN, 0, MAKELPARAM(5, 7)), 0);
-        EXPECT_EQ(RequestsOf(TODAYM_TOOKSELECTION), c.requests);
-        if (c.requests != 0) {
-            EXPECT_EQ(host->Requests()[0].wParam, reinterpret_cast<WPARAM>(item->Window()));
-        }
-        EXPECT_EQ(item->calls, std::vector<std::string>{"OnLButtonDown 5 7"});
-        EXPECT_EQ(item->Selected(), c.selected) << "a tap must not change the selection by itself";
-    }
-    // Coordinates are unsigned 16-bit halves.
-    item->calls.clear();
-    EXPECT_EQ(Send(WM_LBUTTONUP, 0, MAKELPARAM(0xFFFF, 0x8000)), 0);
-    EXPECT_EQ(item->calls, std::vector<std::string>{"OnLButtonUp 65535 32768"});
-}
-
+// Polls and taps are checked as message sequences, in tests/msgseq.
 TEST_F(TodayItem, SelectionGivenAndTaken)
 {
     Make();
