@@ -49,23 +49,19 @@ TEST(Scenario, FullFileYieldsDeviceConnectionsAndSteps)
       "steps": [{"poll": 3}, {"tap": [230, 5]}, {"action": true}, {"query_fails": "0x80004005"},
                 {"query_fails": null}, {"enum_fails_at": 2}, {"png": "frame.png"}, {"connections": []}]
     })", kFile);
-    EXPECT_EQ(s.device.dpi_x, 131);
-    EXPECT_EQ(s.device.dpi_y, 96);
+    EXPECT_EQ((std::vector<int>{s.device.dpi_x, s.device.dpi_y, s.device.language, s.device.screen_height}),
+              (std::vector<int>{131, 96, 0x0407, 268}));
     EXPECT_FALSE(s.device.font_size.has_value());
-    EXPECT_EQ(s.device.language, 0x0407);
-    EXPECT_EQ(s.device.screen_height, 268);
     ASSERT_EQ(s.language_files.size(), 1u);
     EXPECT_EQ(s.language_files[0].second, std::string(LINKORY_SCENARIO_DIR) + "/de.intl");
     ASSERT_EQ(s.connections.size(), 2u);
     const todaysim::Connection& gprs = s.connections[0];
     EXPECT_EQ(gprs.status, static_cast<uint32_t>(CONNMGR_STATUS_CONNECTED));
     ASSERT_EQ(gprs.addresses.size(), 2u);
-    EXPECT_FALSE(gprs.addresses[0].ipv6);
-    EXPECT_EQ(gprs.addresses[0].bytes[0], 10);
-    EXPECT_EQ(gprs.addresses[0].bytes[3], 5);
-    EXPECT_TRUE(gprs.addresses[1].ipv6);
-    EXPECT_EQ(gprs.destination.Data1, 0x436EF144u);
-    EXPECT_EQ(gprs.destination.Data4[7], 0x72);
+    EXPECT_EQ((std::vector<int>{gprs.addresses[0].ipv6, gprs.addresses[0].bytes[0], gprs.addresses[0].bytes[3],
+                                gprs.addresses[1].ipv6}),
+              (std::vector<int>{false, 10, 5, true}));
+    EXPECT_EQ(todaysim::format_guid(gprs.destination), "{436EF144-B4FB-4863-A041-8F905A62C572}");
     EXPECT_EQ(std::memcmp(&gprs.destination, &s.destinations[0].guid, sizeof(GUID)), 0);
     EXPECT_FALSE(s.connections[1].description.has_value());
     EXPECT_EQ(s.connections[1].type, 0xFFFFFFFFu);
@@ -78,7 +74,6 @@ TEST(Scenario, FullFileYieldsDeviceConnectionsAndSteps)
     EXPECT_EQ(s.steps[5].enum_index.value_or(-1), 2);
     EXPECT_EQ(s.steps[6].kind, StepKind::Png);
     EXPECT_TRUE(s.steps[7].connections.empty());
-    EXPECT_EQ(todaysim::format_guid(gprs.destination), "{436EF144-B4FB-4863-A041-8F905A62C572}");
 }
 
 TEST(Scenario, EmptyObjectRunsTheDefaultScript)

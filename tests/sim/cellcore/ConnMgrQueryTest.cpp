@@ -121,11 +121,9 @@ TEST_F(ConnMgrQuery, ChainLivesInsideTheBuffer)
 
     // A connected GPRS link with two IPv4 addresses: the first one's bytes at 8..11.
     const auto& gprs = *records[0];
-    EXPECT_EQ(gprs.dwType, DWORD(CM_CONNTYPE_CELLULAR));
-    EXPECT_EQ(gprs.dwSubtype, DWORD(CM_CONNSUBTYPE_CELLULAR_GPRS));
-    EXPECT_EQ(gprs.dwConnectionStatus, DWORD(CONNMGR_STATUS_CONNECTED));
-    EXPECT_EQ(gprs.dwFlags, 2u);
-    EXPECT_EQ(gprs.dwSignalQuality, 200u);
+    EXPECT_EQ((std::vector<DWORD>{gprs.dwType, gprs.dwSubtype, gprs.dwConnectionStatus, gprs.dwFlags,
+                                  gprs.dwSignalQuality}),
+              (std::vector<DWORD>{CM_CONNTYPE_CELLULAR, CM_CONNSUBTYPE_CELLULAR_GPRS, CONNMGR_STATUS_CONNECTED, 2, 200}));
     EXPECT_TRUE(same_guid(gprs.guidDestNet, kDestInternet));
     EXPECT_EQ(gprs.dwParams & 0xFFF, 0xDFFu) << "everything but the connect time is valid";
     ASSERT_TRUE(inside(gprs.szDescription, 14) && inside(gprs.szAdapterName, 28));
@@ -141,9 +139,8 @@ TEST_F(ConnMgrQuery, ChainLivesInsideTheBuffer)
 
     // Nothing optional present: null pointers and the matching bits clear.
     const auto& bare = *records[1];
-    EXPECT_EQ(bare.szDescription, nullptr);
-    EXPECT_EQ(bare.szAdapterName, nullptr);
-    EXPECT_EQ(bare.pIPAddr, nullptr);
+    EXPECT_EQ((std::vector<const void*>{bare.szDescription, bare.szAdapterName, bare.pIPAddr}),
+              (std::vector<const void*>{nullptr, nullptr, nullptr}));
     EXPECT_EQ(bare.dwParams & 0xCC0, 0u);
     EXPECT_EQ(bare.dwConnectionStatus, DWORD(CONNMGR_STATUS_WAITINGCONNECTION));
     EXPECT_TRUE(same_guid(bare.guidDestNet, kDestWork));
@@ -156,9 +153,7 @@ TEST_F(ConnMgrQuery, ChainLivesInsideTheBuffer)
     const auto* ip6 = reinterpret_cast<const unsigned char*>(v6.pIPAddr) + 4;
     EXPECT_EQ(v6.pIPAddr->cIPAddr, 1u);
     EXPECT_EQ(ip6[0] | ip6[1] << 8, CONNMGR_AF_INET6);
-    EXPECT_EQ(ip6[8], 0x20);
-    EXPECT_EQ(ip6[9], 0x01);
-    EXPECT_EQ(ip6[23], 0x42);
+    EXPECT_EQ((std::vector<int>{ip6[8], ip6[9], ip6[23]}), (std::vector<int>{0x20, 0x01, 0x42}));
     uint32_t scope = 0;
     std::memcpy(&scope, ip6 + 24, 4);
     EXPECT_EQ(scope, 3u);

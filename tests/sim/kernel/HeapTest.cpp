@@ -110,18 +110,17 @@ TEST_F(HeapTest, CountersTrackEveryOperation)
     void* b = LocalAlloc(0, 20);
     a = LocalReAlloc(a, 30, LMEM_MOVEABLE);
     auto now = sim::kernel::heap_stats();
-    EXPECT_EQ(now.live_blocks - before.live_blocks, 2u);
-    EXPECT_EQ(now.live_bytes - before.live_bytes, 50u);
-    EXPECT_EQ(now.allocations - before.allocations, 2u);
-    EXPECT_EQ(now.reallocations - before.reallocations, 1u);
-    EXPECT_EQ(now.attempts - before.attempts, 3u);
+    using Counts = std::vector<unsigned long long>;
+    EXPECT_EQ((Counts{now.live_blocks - before.live_blocks, now.live_bytes - before.live_bytes,
+                      now.allocations - before.allocations, now.reallocations - before.reallocations,
+                      now.attempts - before.attempts}),
+              (Counts{2, 50, 2, 1, 3})) << "blocks, bytes, allocations, reallocations, attempts";
     EXPECT_TRUE(sim::kernel::heap_owns(a));
     LocalFree(a);
     LocalFree(b);
     now = sim::kernel::heap_stats();
-    EXPECT_EQ(now.live_blocks, before.live_blocks);
-    EXPECT_EQ(now.live_bytes, before.live_bytes);
-    EXPECT_EQ(now.frees - before.frees, 2u);
+    EXPECT_EQ((Counts{now.live_blocks, now.live_bytes, now.frees - before.frees}),
+              (Counts{before.live_blocks, before.live_bytes, 2}));
     EXPECT_FALSE(sim::kernel::heap_owns(a));
 }
 

@@ -17,13 +17,6 @@ std::u16string TextOf(const CSafeString& s)
     return s.GetBuffer() ? std::u16string(s.GetBuffer(), s.GetLength()) : u"(no storage)";
 }
 
-unsigned long AllocationsDuring(void (*operation)())
-{
-    unsigned long before = sim::kernel::heap_stats().allocations;
-    operation();
-    return sim::kernel::heap_stats().allocations - before;
-}
-
 TEST_F(SafeStringTest, CapacityGrowsInStepsOf256Bytes)
 {
     unsigned long before = sim::kernel::heap_allocation_count();
@@ -170,18 +163,14 @@ TEST_F(SafeStringTest, SplitDropsEmptyPieces)
 TEST_F(SafeStringTest, AppendFormatRetriesWithLargerBuffers)
 {
     // Formatting allocates its buffer, the string its storage: one extra per retry.
-    EXPECT_EQ(AllocationsDuring([] {
-                  CSafeString s;
-                  ASSERT_EQ(s.AppendFormat(TEXT("%*s"), 510, TEXT("")), 0u);
-                  EXPECT_EQ(s.GetLength(), 510);
-              }),
-              2u);
-    EXPECT_EQ(AllocationsDuring([] {
-                  CSafeString s;
-                  ASSERT_EQ(s.AppendFormat(TEXT("%*s"), 511, TEXT("")), 0u);
-                  EXPECT_EQ(s.GetLength(), 511);
-              }),
-              3u);
+    for (auto [width, allocations] : {std::pair<int, unsigned long>{510, 2}, {511, 3}}) {
+        SCOPED_TRACE(width);
+        unsigned long before = sim::kernel::heap_stats().allocations;
+        CSafeString s;
+        ASSERT_EQ(s.AppendFormat(TEXT("%*s"), width, TEXT("")), 0u);
+        EXPECT_EQ(s.GetLength(), width);
+        EXPECT_EQ(sim::kernel::heap_stats().allocations - before, allocations);
+    }
     CSafeString s(TEXT("n="), -1);
     ASSERT_EQ(s.AppendFormat(TEXT("%s%04X"), TEXT("x"), 0x40au), 0u);
     EXPECT_EQ(TextOf(s), u"n=x040A");
