@@ -29,10 +29,8 @@ TEST_F(GdiObjects, SystemFontFollowsScreenDensity)
         SCOPED_TRACE(c.dpi);
         sim::gdi::set_screen(240, 320, c.dpi, c.dpi);
         LOGFONTW lf = stock_font();
-        EXPECT_EQ(lf.lfHeight, c.height);
-        EXPECT_EQ(lf.lfWeight, FW_NORMAL);
-        EXPECT_EQ(lf.lfCharSet, 0);
-        EXPECT_EQ(lf.lfItalic, 0);
+        EXPECT_EQ((std::vector<LONG>{lf.lfHeight, lf.lfWeight, lf.lfCharSet, lf.lfItalic}),
+                  (std::vector<LONG>{c.height, FW_NORMAL, 0, 0}));
         EXPECT_EQ(std::u16string(lf.lfFaceName), u"Tahoma");
     }
 }

@@ -81,7 +81,7 @@ TEST_F(ModuleTest, TruncationRules)
     }
 }
 
-TEST_F(ModuleTest, OverridesLastUntilClearedOrReset)
+TEST_F(ModuleTest, OverridesAndTheDeviceLanguageLastUntilClearedOrReset)
 {
     HMODULE module = CoreDll();
     const std::u16string real = Path(module);
@@ -93,23 +93,18 @@ TEST_F(ModuleTest, OverridesLastUntilClearedOrReset)
     }
     sim::kernel::clear_module_path_override(module);
     EXPECT_EQ(Path(module), real);
+    // A reset forgets overrides, and the device speaks US English again.
     sim::kernel::override_module_path(module, u"x.dll");
+    sim::kernel::set_device_language(0x0407);
+    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0407);
     sim::reset_for_tests();
     EXPECT_EQ(Path(module), real);
+    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0409);
 
     // An override also answers for a handle no loaded module has.
     HMODULE fake = reinterpret_cast<HMODULE>(0x10000);
     sim::kernel::override_module_path(fake, u"\\Windows\\Fake.dll");
     EXPECT_EQ(Path(fake), u"\\Windows\\Fake.dll");
-}
-
-TEST_F(ModuleTest, DeviceLanguage)
-{
-    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0409);
-    sim::kernel::set_device_language(0x0407);
-    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0407);
-    sim::reset_for_tests();
-    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0409);
 }
 
 }  // namespace
