@@ -15,6 +15,8 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools googletest
   wine wine64 xvfb xauth
   libxrender1 libxrandr2 libxfixes3 libxi6 libxcursor1 libxinerama1 libxcomposite1
+  # The fuzz targets (clang's libFuzzer and sanitizer runtimes) and the memcheck run.
+  clang libclang-rt-14-dev valgrind
 )
 
 missing=()

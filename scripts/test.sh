@@ -9,4 +9,11 @@ scripts/install-deps.sh
 cmake --preset test
 cmake --build --preset test
 ctest --preset test "$@"
+# About a minute of every fuzz target from its seeds, then one todaysim run under memcheck,
+# built without sanitizers (valgrind cannot run them): no error, nothing definitely lost.
+scripts/fuzz.sh
+cmake --preset default
+cmake --build --preset default --target todaysim Linkory
+valgrind --tool=memcheck --leak-check=full --errors-for-leak-kinds=definite --error-exitcode=1 \
+  build/default/bin/todaysim --scenario tests/reliability/valgrind.json -q --png build/default/memcheck.png
 scripts/win32-test.sh "$@"
