@@ -121,7 +121,8 @@ TEST_F(TodayItemSequence, TapAsksForTheSelectionOnlyWhenItShould)
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
         item->SetSelectable(TRUE);
-        SendMessageW(item->Window(), c.selected ? WM_TODAYCUSTOM_RECEIVEDSELECTION : WM_TODAYCUSTOM_LOSTSELECTION, 0, 0);
+        const UINT selection = c.selected ? WM_TODAYCUSTOM_RECEIVEDSELECTION : WM_TODAYCUSTOM_LOSTSELECTION;
+        SendMessageW(item->Window(), selection, 0, 0);
         item->SetSelectable(c.selectable);
         item->SetSelectOnTap(c.selectOnTap);
         item->calls.clear();

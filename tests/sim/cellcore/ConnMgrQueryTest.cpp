@@ -123,7 +123,8 @@ TEST_F(ConnMgrQuery, ChainLivesInsideTheBuffer)
     const auto& gprs = *records[0];
     EXPECT_EQ((std::vector<DWORD>{gprs.dwType, gprs.dwSubtype, gprs.dwConnectionStatus, gprs.dwFlags,
                                   gprs.dwSignalQuality}),
-              (std::vector<DWORD>{CM_CONNTYPE_CELLULAR, CM_CONNSUBTYPE_CELLULAR_GPRS, CONNMGR_STATUS_CONNECTED, 2, 200}));
+              (std::vector<DWORD>{CM_CONNTYPE_CELLULAR, CM_CONNSUBTYPE_CELLULAR_GPRS, CONNMGR_STATUS_CONNECTED, 2,
+                                  200}));
     EXPECT_TRUE(same_guid(gprs.guidDestNet, kDestInternet));
     EXPECT_EQ(gprs.dwParams & 0xFFF, 0xDFFu) << "everything but the connect time is valid";
     ASSERT_TRUE(inside(gprs.szDescription, 14) && inside(gprs.szAdapterName, 28));

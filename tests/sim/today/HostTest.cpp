@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The Today host with the test plug-in: loading, polling and layout, taps, selection, unload.
+// The Today host with the test plug-in: loading, polling and layout, taps, selection, unload,
+// and the background it draws for the items.
 #include <gtest/gtest.h>
+
+#include <set>
 
 #include "HostFixture.h"
 #include "support/GdiLog.h"
@@ -252,6 +255,65 @@ TEST_F(TodayHost, DestroyingTheHostUnloadsEverything)
               (Events{"0:clearcache", "1:clearcache", "detach", "1:destroy", "0:destroy"}));
     EXPECT_EQ(sim::loader::loaded_modules(), 0u);
     EXPECT_EQ(sim::user::live_windows(), windows - 1) << "the Today window goes too";
+}
+
+// The Today background: a picture rather than a fill, continuous across the items.
+using TodayBackground = HostFixture;
+
+std::vector<uint32_t> Screen()
+{
+    const uint32_t* fb = sim::gdi::framebuffer();
+    return std::vector<uint32_t>(fb, fb + size_t(sim::gdi::screen_width()) * sim::gdi::screen_height());
+}
+
+TEST_F(TodayBackground, IsAPictureNotAFlatFill)
+{
+    const std::vector<uint32_t> screen = Screen();
+    std::set<uint32_t> colours(screen.begin(), screen.end());
+    EXPECT_GE(colours.size(), 20u);
+    // Lighter towards the bottom, and not the same along a row that crosses the disc.
+    EXPECT_NE(sim::gdi::pixel(2, 2), sim::gdi::pixel(2, 318));
+    EXPECT_NE(sim::gdi::pixel(10, 300), sim::gdi::pixel(180, 300));
+    EXPECT_NE(sim::gdi::pixel(5, 64), sim::gdi::pixel(5, 65)) << "the faint rule";
+}
+
+TEST_F(TodayBackground, ItemsDrawTheirSliceOfTheSamePicture)
+{
+    const std::vector<uint32_t> alone = Screen();
+    testplugin::probe().height = 37;  // not a multiple of the gradient's band
+    LoadItem();
+    LoadItem();
+    sim::gdi::clear_screen(0xFF00FF);
+    ASSERT_TRUE(host->poll());
+    // The test plug-in paints nothing but the watermark, so the screen must match exactly.
+    const std::vector<uint32_t> with_items = Screen();
+    size_t differing = 0;
+    for (size_t i = 0; i < alone.size(); ++i)
+        differing += alone[i] != with_items[i];
+    EXPECT_EQ(differing, 0u);
+
+    size_t watermarks = 0;
+    for (const std::string& line : listener.take())
+        watermarks += line == "TODAYM_DRAWWATERMARK 0 -> 1";
+    EXPECT_GE(watermarks, 2u);
+}
+
+TEST_F(TodayBackground, ColoursAnswerTheThreeIdsOnly)
+{
+    struct {
+        WPARAM id;
+        COLORREF colour;
+    } cases[] = {
+        {TODAYCOLOR_TEXT, RGB(0, 0, 0)},
+        {TODAYCOLOR_HIGHLIGHT, sim::today::kHighlightColor},
+        {TODAYCOLOR_HIGHLIGHTEDTEXT, RGB(255, 255, 255)},
+        {0x10000005, CLR_INVALID},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(COLORREF(SendMessageW(host->window(), TODAYM_GETCOLOR, c.id, 0)), c.colour);
+    }
+    EXPECT_EQ(SendMessageW(host->window(), TODAYM_DRAWWATERMARK, 0, 0), FALSE);
 }
 
 }  // namespace

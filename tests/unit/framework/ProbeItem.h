@@ -3,6 +3,7 @@
 #ifndef LINKORY_TESTS_UNIT_FRAMEWORK_PROBEITEM_H
 #define LINKORY_TESTS_UNIT_FRAMEWORK_PROBEITEM_H
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -10,22 +11,30 @@
 
 enum class Fault { kNone, kNullWrite, kThrow };
 
-// Writes through a null pointer that the compiler cannot see is null.
-void FaultNow(Fault fault);
+// Throws, or writes through a null pointer that the compiler cannot see is null.
+__attribute__((noinline, no_sanitize("null"))) inline void FaultNow(Fault fault)
+{
+    if (fault == Fault::kThrow)
+        throw std::runtime_error("handler failed");
+    if (fault == Fault::kNullWrite) {
+        volatile int* volatile target = nullptr;
+        *target = 1;
+    }
+}
 
 class ProbeItem : public CTodayItem {
 public:
-    // "OnLButtonDown 5 7", "OnAfterCreate hwnd", ... in call order.
+    // "OnLButtonDown 5 7", "OnAfterCreate window", ... in call order.
     std::vector<std::string> calls;
     // The window the object knew while WM_CREATE was handled.
     HWND hwndAtCreate = NULL;
 
     BOOL receivedAnswer = TRUE;
     BOOL refreshAnswer = FALSE;
-    int heightOnRefresh = -1;  // SetHeight inside OnQueryRefreshCache when not negative
+    int heightOnRefresh = -1;      // SetHeight inside OnQueryRefreshCache when not negative
     bool redrawOnRefresh = false;  // repaint at once inside OnQueryRefreshCache
-    UINT faultOn = 0;          // WindowProc faults on this message...
-    Fault fault = Fault::kNone;  // ...in this way
+    UINT faultOn = 0;              // WindowProc faults on this message...
+    Fault fault = Fault::kNone;    // ...in this way
 
     HWND Window() const { return hwnd; }
     HWND Parent() const { return hwndParent; }
@@ -33,7 +42,6 @@ public:
     double ScaleX() const { return scaleX; }
     double ScaleY() const { return scaleY; }
     BOOL Selected() const { return selected; }
-    int Height() const { return itemHeight; }
     void SetSelectable(BOOL on) { selectable = on; }
     void SetCustomErase(BOOL on) { customErase = on; }
     void SetNavigation(BOOL on) { userNavigation = on; }
@@ -43,17 +51,35 @@ public:
     using CTodayItem::SetSelectOnTap;
     using CTodayItem::TakeSelection;
 
-    LRESULT WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) override;
-    void OnAfterCreate() override;
-    LRESULT OnCreate() override;
-    void OnPaint(HDC dc, const RECT* client) override;
-    void OnLButtonUp(int x, int y) override;
-    void OnLButtonDown(int x, int y) override;
-    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam) override;
-    BOOL OnQueryRefreshCache(TODAYLISTITEM* item) override;
-    BOOL OnReceivedSelection(WPARAM wParam) override;
-    void OnAction(WPARAM wParam) override;
-    LRESULT OnUserNavigation(WPARAM wParam) override;
+    LRESULT WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_CREATE)
+            hwndAtCreate = hwnd;
+        if (msg == faultOn)
+            FaultNow(fault);
+        return CTodayItem::WindowProc(window, msg, wParam, lParam);
+    }
+    void OnAfterCreate() override { Note(hwnd != NULL ? "OnAfterCreate window" : "OnAfterCreate none"); }
+    LRESULT OnCreate() override { Note("OnCreate"); return 0; }
+    void OnPaint(HDC, const RECT* client) override
+    {
+        Note("OnPaint " + std::to_string(client->right) + "x" + std::to_string(client->bottom));
+    }
+    void OnLButtonUp(int x, int y) override { Note("OnLButtonUp " + std::to_string(x) + " " + std::to_string(y)); }
+    void OnLButtonDown(int x, int y) override { Note("OnLButtonDown " + std::to_string(x) + " " + std::to_string(y)); }
+    LRESULT OnDestroy(WPARAM, LPARAM) override { Note("OnDestroy"); return 0; }
+    BOOL OnQueryRefreshCache(TODAYLISTITEM*) override
+    {
+        Note("OnQueryRefreshCache");
+        if (heightOnRefresh >= 0)
+            SetHeight(heightOnRefresh);
+        if (redrawOnRefresh)
+            Redraw();
+        return refreshAnswer;
+    }
+    BOOL OnReceivedSelection(WPARAM) override { Note("OnReceivedSelection"); return receivedAnswer; }
+    void OnAction(WPARAM wParam) override { Note("OnAction " + std::to_string(wParam)); }
+    LRESULT OnUserNavigation(WPARAM wParam) override { Note("OnUserNavigation"); return LRESULT(wParam) + 1; }
 
 private:
     void Note(const std::string& call) { calls.push_back(call); }
