@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Fuzz target: the connection item fed arbitrary Connection Manager models, polled and painted.
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 

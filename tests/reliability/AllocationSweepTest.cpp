@@ -2,7 +2,9 @@
 // Allocation-failure sweeps over the life of Linkory.dll in the Today host, phase by phase.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "reliability/ReliabilityFixture.h"
 #include "reliability/Story.h"
