@@ -52,7 +52,7 @@ std::string describe_expected(const ExpectedMessage& e)
         text += " -> " + std::to_string(e.result);
     if (e.depth >= 0)
         text += " depth " + std::to_string(e.depth);
-    return text + ((e.flags & kDefProc) ? " [defproc]" : "") + ((e.flags & kInPaint) ? " [in paint]" : "");
+    return text + ((e.flags & kInPaint) ? " [in paint]" : "");
 }
 
 bool matches(const ExpectedMessage& e, const MessageRecord& r)
@@ -60,8 +60,17 @@ bool matches(const ExpectedMessage& e, const MessageRecord& r)
     Role role = (e.flags & kToHost) ? Role::kHost : Role::kItem;
     return r.role == role && r.msg == e.msg && (!(e.flags & kWParam) || r.wParam == e.wp) &&
            (!(e.flags & kLParam) || r.lParam == e.lp) && (!(e.flags & kResult) || r.result == e.result) &&
-           (e.depth < 0 || r.depth == e.depth) && (!(e.flags & kDefProc) || r.fromDefProc) &&
-           (!(e.flags & kInPaint) || r.fromBeginPaint);
+           (e.depth < 0 || r.depth == e.depth) && (!(e.flags & kInPaint) || r.fromBeginPaint);
+}
+
+std::string describe(const MessageRecord& r)
+{
+    std::string text(static_cast<size_t>(std::max(r.depth, 0)) * 2, ' ');
+    text += (r.role == Role::kHost ? "host " : "item ") + name_of(r.msg) + " wp=" + hex(r.wParam) +
+            " lp=" + hex(static_cast<unsigned long long>(r.lParam));
+    text += r.returned ? " -> " + std::to_string(r.result) : " (no return)";
+    text += " depth " + std::to_string(r.depth);
+    return text + (r.fromDefProc ? " [defproc]" : "") + (r.fromBeginPaint ? " [in paint]" : "");
 }
 
 }  // namespace
@@ -88,8 +97,8 @@ MessageLog::MessageLog(LPCWSTR itemClass) : itemClass(itemClass)
             return;
         }
         open.push_back(static_cast<long>(records.size()));
-        records.push_back({isHost ? Role::kHost : Role::kItem, call.hwnd, call.msg, call.wParam, call.lParam, 0,
-                           call.depth, false, call.from_def_window_proc, call.from_begin_paint});
+        records.push_back({isHost ? Role::kHost : Role::kItem, call.msg, call.wParam, call.lParam, 0, call.depth, false,
+                           call.from_def_window_proc, call.from_begin_paint});
     });
 }
 
@@ -112,16 +121,6 @@ void MessageLog::Clear()
     std::fill(open.begin(), open.end(), -1);
 }
 
-std::string MessageLog::Describe(const MessageRecord& r)
-{
-    std::string text(static_cast<size_t>(std::max(r.depth, 0)) * 2, ' ');
-    text += (r.role == Role::kHost ? "host " : "item ") + name_of(r.msg) + " wp=" + hex(r.wParam) +
-            " lp=" + hex(static_cast<unsigned long long>(r.lParam));
-    text += r.returned ? " -> " + std::to_string(r.result) : " (no return)";
-    text += " depth " + std::to_string(r.depth);
-    return text + (r.fromDefProc ? " [defproc]" : "") + (r.fromBeginPaint ? " [in paint]" : "");
-}
-
 ::testing::AssertionResult MatchSequence(MessageLog& log, const std::vector<ExpectedMessage>& expected,
                                          const char* context)
 {
@@ -139,7 +138,7 @@ std::string MessageLog::Describe(const MessageRecord& r)
         std::string left = k < expected.size() ? describe_expected(expected[k]) : "";
         left.resize(std::max<size_t>(left.size(), 52), ' ');
         out << (k == i ? "> " : "  ") << k << ": " << left << " | "
-            << (k < actual.size() ? MessageLog::Describe(actual[k]) : "") << "\n";
+            << (k < actual.size() ? describe(actual[k]) : "") << "\n";
     }
     log.Clear();
     return ::testing::AssertionFailure() << out.str();

@@ -3,7 +3,7 @@
 //
 // The log listens to the simulated window manager's observer, so it sees every message a
 // watched window receives, the ones the item's object never gets included, with its
-// nesting depth, its result and whether it came from inside DefWindowProcW or BeginPaint;
+// nesting depth, its result and whether BeginPaint sent it;
 // moves, sizes and showing are left out, as they depend on the window manager, not the protocol.
 // Expected sequences are tables of ExpectedMessage; EXPECT_SEQUENCE compares and, on a
 // mismatch, prints a numbered expected/actual listing. Either way it clears the log.
@@ -25,8 +25,7 @@ enum ExpectFlags : unsigned {
     kWParam = 1u << 1,     // compare wParam
     kLParam = 1u << 2,     // compare lParam
     kResult = 1u << 3,     // compare what the window procedure returned
-    kDefProc = 1u << 4,    // sent from inside DefWindowProcW
-    kInPaint = 1u << 5,    // sent by BeginPaint
+    kInPaint = 1u << 4,    // sent by BeginPaint (or else not)
 };
 
 struct ExpectedMessage {
@@ -40,7 +39,6 @@ struct ExpectedMessage {
 
 struct MessageRecord {
     Role role;
-    HWND hwnd;
     UINT msg;
     WPARAM wParam;
     LPARAM lParam;
@@ -62,9 +60,6 @@ public:
 
     const std::vector<MessageRecord>& Records() const { return records; }
     void Clear();
-
-    // One line per record: name, arguments, result, depth and where it was sent from.
-    static std::string Describe(const MessageRecord& record);
 
 private:
     MessageLog(const MessageLog&) = delete;
