@@ -2,7 +2,10 @@
 // Fuzz target: the connection item fed arbitrary Connection Manager models, polled and painted.
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/ItemRig.h"
@@ -52,11 +55,25 @@ std::u16string description(fuzz::Reader& in)
     return in.text(CONNMGR_MAX_DESC + 8);
 }
 
+// Every connection description handed to the Connection Manager for this input.
+std::vector<std::u16string> descriptions;
+
+bool described(const std::u16string& text)
+{
+    // Drawn as a C string: a description ends at its first NUL unit.
+    for (const std::u16string& d : descriptions)
+        if (d.substr(0, d.find(u'\0')) == text)
+            return true;
+    return false;
+}
+
 Connection connection(fuzz::Reader& in)
 {
     Connection c;
-    if (in.byte() % 3 != 0)
+    if (in.byte() % 3 != 0) {
         c.description = description(in);
+        descriptions.push_back(*c.description);
+    }
     c.type = pick_code(in);
     c.subtype = pick_code(in);
     uint8_t status = in.byte();
@@ -135,6 +152,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::Reader in(data, size);
+    descriptions.clear();
+    fuzz::take_drawn_texts();
     sim::cellcore::reset();
     sim::cellcore::set_model(model(in));
     const fuzz::LiveCounts before = fuzz::live_counts();
@@ -148,5 +167,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         rig.paint_unguarded();
     }
     fuzz::expect_clean(before, "polls and paints");
+    // Lines the item formats are cut to 63 characters; a description is drawn as it comes,
+    // and the Connection Manager cuts no connection's description.
+    for (const std::u16string& text : fuzz::take_drawn_texts()) {
+        if (text.size() > 63 && !described(text)) {
+            std::fprintf(stderr, "a formatted line of %zu characters was drawn:", text.size());
+            for (char16_t unit : text)
+                std::fprintf(stderr, " %04X", unsigned(unit));
+            std::fprintf(stderr, "\n");
+            std::abort();
+        }
+    }
     return 0;
 }
