@@ -1,32 +1,22 @@
 // SPDX-License-Identifier: MIT
 // The device a Win32 run stands on: the scenario's settings checked against the system or
-// given to the stand-in DLLs, the Connection Manager's model, and pictures of the Today window.
+// given to the stand-in DLLs, and pictures of the Today window.
 #ifndef LINKORY_TOOLS_TODAYSIM_WIN32_HOSTDEVICE_H
 #define LINKORY_TOOLS_TODAYSIM_WIN32_HOSTDEVICE_H
 
 #include <string>
-#include <vector>
 
 #include "platform/win32.h"
-#include "tools/todaysim/Options.h"
 #include "tools/todaysim/PngWriter.h"
 #include "tools/todaysim/Scenario.h"
 
 namespace todaysim {
-
-// The scenario's device with the command line's overrides applied and the screen size filled in.
-Device effective_device(const Scenario& scenario, const Options& options);
 
 // Gives the shell stand-in its font size and density. The screen density and the user's
 // language belong to the system here: when they differ from the device's, the run cannot be
 // what the scenario describes and a run Failure says how to set them. The language is checked
 // only when `language_asked` (a scenario or --lang chose it).
 void configure_device(const Device& device, bool language_asked);
-
-// Puts the scenario's lists into the Connection Manager stand-in's model.
-void set_connections(const std::vector<Destination>& destinations, const std::vector<Connection>& connections);
-// This machine's adapters as the Connection Manager's connections; the number found.
-size_t use_live_connections();
 
 // What is on screen in the window's client area now, read back through its device context.
 Picture window_picture(HWND hwnd);

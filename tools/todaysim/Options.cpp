@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Command-line parsing and the help text of todaysim.
+// Command-line parsing, the help text of todaysim and the device settings the command line overrides.
 #include "tools/todaysim/Options.h"
 
 #include <cerrno>
@@ -199,6 +199,25 @@ Examples:
 
 Exit status: 0 success, 1 the run failed, 2 bad usage or a bad scenario.
 )";
+}
+
+Device effective_device(const Scenario& scenario, const Options& options)
+{
+    Device device = scenario.device;
+    if (options.dpi) {
+        device.dpi_x = options.dpi->x;
+        device.dpi_y = options.dpi->y;
+    }
+    if (options.font_size_set)
+        device.font_size = options.font_size;
+    if (options.language)
+        device.language = *options.language;
+    // A Pocket PC screen is 240 x 320 at 96 dpi and keeps its physical size at other densities.
+    if (device.screen_width == 0) {
+        device.screen_width = 240 * device.dpi_x / 96;
+        device.screen_height = 320 * device.dpi_y / 96;
+    }
+    return device;
 }
 
 }  // namespace todaysim

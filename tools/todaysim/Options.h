@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/todaysim/Scenario.h"
+
 namespace todaysim {
 
 struct Dpi {
@@ -42,6 +44,9 @@ bool parse_dpi(const std::string& text, Dpi& dpi);
 
 // Parses a language identifier written in hexadecimal, with or without 0x: "0407", "0x0407".
 bool parse_language(const std::string& text, uint16_t& language);
+
+// The scenario's device with the command line's overrides applied and the screen size filled in.
+Device effective_device(const Scenario& scenario, const Options& options);
 
 }  // namespace todaysim
 

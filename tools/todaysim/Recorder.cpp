@@ -56,13 +56,6 @@ bool is_host_request(UINT msg)
 
 }  // namespace
 
-void EventLog::add(Event event)
-{
-    events_.push_back(std::move(event));
-    if (trace_)
-        trace_->write(events_.back());
-}
-
 std::string message_name(UINT msg)
 {
     for (const MessageName& entry : kMessageNames)

@@ -20,18 +20,6 @@ struct MessageCall;
 
 namespace todaysim {
 
-// Every event of a run, kept for the text view and written to the trace as it comes.
-class EventLog {
-public:
-    void set_trace(TraceWriter* trace) { trace_ = trace; }
-    void add(Event event);
-    const std::vector<Event>& events() const { return events_; }
-
-private:
-    std::vector<Event> events_;
-    TraceWriter* trace_ = nullptr;
-};
-
 class Recorder {
 public:
     // Observes from now on; the item is the first child window the host gets.

@@ -18,6 +18,7 @@
 #include "tools/todaysim/Failure.h"
 #include "tools/todaysim/Recorder.h"
 #include "tools/todaysim/Staging.h"
+#include "tools/todaysim/StepPlayer.h"
 #include "tools/todaysim/TextView.h"
 #include "tools/todaysim/TraceWriter.h"
 #include "tools/todaysim/Utf.h"
@@ -42,17 +43,6 @@ std::string default_dll()
     return path.substr(0, path.rfind('/') + 1) + "Linkory.dll";
 }
 
-// Poll; open the detail block if a toggle box is shown; poll twice so the host learns the
-// new height and the item is painted at it.
-std::vector<Step> default_script()
-{
-    Step poll;
-    Step toggle;
-    toggle.kind = StepKind::Tap;
-    toggle.x = toggle.y = -1;
-    return {poll, toggle, poll, poll};
-}
-
 // Where the last paint drew the toggle box, from the recorded events.
 bool toggle_box(const std::vector<Event>& events, int& x, int& y)
 {
@@ -70,28 +60,23 @@ bool toggle_box(const std::vector<Event>& events, int& x, int& y)
     return false;
 }
 
-class Run {
+class Run : private StepPlayer {
 public:
     Run(const Options& options, const Scenario& scenario) : options_(options), scenario_(scenario) {}
     int go();
 
 private:
-    void play(size_t index, const Step& step);
-    void check_device();
+    void tap(Event event, const Step& step) override;
+    void write_picture(const std::string& path) override { write_png(path, screen_picture()); }
+    void check_violations() override;
     void print_text(const Device& device);
 
     const Options& options_;
     const Scenario& scenario_;
-    EventLog log_;
-    sim::today::Host* host_ = nullptr;
     Recorder* recorder_ = nullptr;
-    size_t item_ = 0;
-    std::vector<Destination> destinations_;
-    std::vector<Connection> connections_;
-    size_t violations_ = 0;
 };
 
-void Run::check_device()
+void Run::check_violations()
 {
     for (const std::string& violation : recorder_->collect_violations()) {
         std::fprintf(stderr, "todaysim: device violation: %s\n", violation.c_str());
@@ -99,82 +84,20 @@ void Run::check_device()
     }
 }
 
-void Run::play(size_t index, const Step& step)
+void Run::tap(Event event, const Step& step)
 {
-    Event event = make_event("step");
-    event["index"] = index;
-    event["step"] = step_name(step.kind);
     const RECT where = host_->item_rect(item_);
-    switch (step.kind) {
-    case StepKind::Poll:
-        event["count"] = step.count;
+    int x = step.x, y = step.y;
+    if (x < 0 && !toggle_box(log_.events(), x, y)) {
+        event["skipped"] = "no toggle box shown";
         log_.add(event);
-        for (int i = 0; i < step.count; ++i)
-            host_->poll();
-        return;
-    case StepKind::Tap: {
-        int x = step.x, y = step.y;
-        if (x < 0 && !toggle_box(log_.events(), x, y)) {
-            event["skipped"] = "no toggle box shown";
-            log_.add(event);
-            return;
-        }
-        event["x"] = x;
-        event["y"] = y;
-        log_.add(event);
-        if (!host_->tap(where.left + x, where.top + y))
-            log_.add(Event{{"ev", "note"}, {"text", "tap: no item under the point"}});
         return;
     }
-    case StepKind::Action:
-        log_.add(event);
-        // The Today host sends the action key to the selected item only.
-        if (!host_->action())
-            log_.add(Event{{"ev", "note"}, {"text", "action key: no item holds the selection"}});
-        return;
-    case StepKind::Select:
-        log_.add(event);
-        host_->select(item_);
-        return;
-    case StepKind::Deselect:
-        log_.add(event);
-        host_->deselect();
-        return;
-    case StepKind::Connections:
-    case StepKind::Destinations:
-        if (step.kind == StepKind::Connections)
-            connections_ = step.connections;
-        else
-            destinations_ = step.destinations;
-        event["count"] = step.kind == StepKind::Connections ? connections_.size() : destinations_.size();
-        log_.add(event);
-        set_connections(destinations_, connections_);
-        return;
-    case StepKind::QueryFails: {
-        char code[16];
-        std::snprintf(code, sizeof code, "0x%08X", step.hresult.value_or(0));
-        event["result"] = step.hresult ? Event(code) : Event(nullptr);
-        log_.add(event);
-        if (step.hresult)
-            sim::cellcore::fail_queries(static_cast<HRESULT>(*step.hresult));
-        else
-            sim::cellcore::stop_failing_queries();
-        return;
-    }
-    case StepKind::EnumFailsAt:
-        event["from"] = step.enum_index ? Event(*step.enum_index) : Event(nullptr);
-        log_.add(event);
-        if (step.enum_index)
-            sim::cellcore::fail_enumeration_from(*step.enum_index);
-        else
-            sim::cellcore::stop_failing_enumeration();
-        return;
-    case StepKind::Png:
-        event["path"] = step.path;
-        log_.add(event);
-        write_png(step.path, screen_picture());
-        return;
-    }
+    event["x"] = x;
+    event["y"] = y;
+    log_.add(event);
+    if (!host_->tap(where.left + x, where.top + y))
+        log_.add(Event{{"ev", "note"}, {"text", "tap: no item under the point"}});
 }
 
 void Run::print_text(const Device& device)
@@ -216,12 +139,7 @@ int Run::go()
     log_.set_trace(&trace);
 
     configure_device(device);
-    destinations_ = scenario_.destinations;
-    connections_ = scenario_.connections;
-    if (scenario_.file.empty())
-        use_live_connections();
-    else
-        set_connections(destinations_, connections_);
+    start_connections(scenario_);
 
     sim::today::SimLeftovers probe;
     sim::today::Host host(nullptr, &probe);
@@ -230,7 +148,7 @@ int Run::go()
         throw run_error("todaysim: the Today window could not be made (error " + std::to_string(error) + ")");
     Recorder recorder(log_, host.window());
     recorder_ = &recorder;
-    check_device();
+    check_violations();
     const LiveCounts before = live_counts();
     const std::u16string path = utf16_from_utf8(staging.dll());
     if (DWORD error = host.load(reinterpret_cast<LPCWSTR>(path.c_str()), TEXT("Linkory"), TRUE, &item_)) {
@@ -238,19 +156,11 @@ int Run::go()
         throw run_error("todaysim: cannot load " + dll + " (error " + std::to_string(error) + ")" +
                         (why.empty() ? "" : ": " + why));
     }
-    Event loaded = make_event("load");
-    loaded["dll"] = dll;
-    loaded["window"] = recorder.item() != nullptr;
-    loaded["cyp"] = host.record(item_) ? host.record(item_)->cyp : 0;
-    log_.add(loaded);
-    check_device();
-    const std::vector<Step> steps = scenario_.has_steps ? scenario_.steps : default_script();
-    for (size_t i = 0; i < steps.size(); ++i) {
-        play(i, steps[i]);
-        check_device();
-    }
+    log_load(dll, recorder.item() != nullptr);
+    check_violations();
+    play_steps(scenario_);
     if (options_.png)
-        write_png(*options_.png, screen_picture());
+        write_picture(*options_.png);
 
     const std::vector<std::string> leftovers = host.unload(item_);
     const LiveCounts after = live_counts();
@@ -260,20 +170,13 @@ int Run::go()
                             {"windows", std::max(0L, after.windows - before.windows)},
                             {"icons", std::max(0L, after.icons - before.icons)}};
     log_.add(unload);
-    check_device();
+    check_violations();
     trace.close();
     log_.set_trace(nullptr);
     if (options_.text)
         print_text(device);
 
-    for (const std::string& leftover : leftovers)
-        std::fprintf(stderr, "todaysim: left behind at unload: %s\n", leftover.c_str());
-    if (violations_ || !leftovers.empty()) {
-        std::fprintf(stderr, "todaysim: the plug-in %s\n",
-                     violations_ ? "misused the simulated device" : "did not clean up at unload");
-        return kExitFailure;
-    }
-    return kExitOk;
+    return finish(leftovers);
 }
 
 }  // namespace

@@ -1,77 +1,20 @@
 // SPDX-License-Identifier: MIT
-// The private staging folder: made with mkdtemp, emptied and removed on every way out,
-// including an interrupt from the terminal.
+// The staging folder's life, alike on every build: made and filled on construction, removed
+// on every way out, including a copy that fails half-way.
 #include "tools/todaysim/Staging.h"
 
-#include <signal.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-
-#include "tools/todaysim/Failure.h"
-
 namespace todaysim {
-namespace {
-
-namespace fs = std::filesystem;
-
-// Paths the interrupt handler removes: fixed buffers, since a handler may not allocate.
-constexpr int kMaxStaged = 32;
-char g_staged[kMaxStaged][4096];
-volatile sig_atomic_t g_staged_count = 0;
-char g_folder[4096];
-
-extern "C" void remove_on_signal(int signo)
-{
-    for (int i = 0; i < g_staged_count; ++i)
-        unlink(g_staged[i]);
-    if (g_folder[0])
-        rmdir(g_folder);
-    signal(signo, SIG_DFL);
-    raise(signo);
-}
-
-void remember(const std::string& path)
-{
-    if (g_staged_count < kMaxStaged && path.size() < sizeof g_staged[0]) {
-        std::memcpy(g_staged[g_staged_count], path.c_str(), path.size() + 1);
-        g_staged_count = g_staged_count + 1;
-    }
-}
-
-void copy(const std::string& from, const std::string& to)
-{
-    std::error_code error;
-    remember(to);
-    if (!fs::copy_file(from, to, fs::copy_options::overwrite_existing, error))
-        throw run_error("todaysim: cannot copy " + from + " to " + to + ": " + error.message());
-}
-
-}  // namespace
 
 Staging::Staging(const std::string& dll, const std::vector<std::pair<std::string, std::string>>& files)
     : dll_(dll)
 {
     if (files.empty())
         return;
-    std::string pattern = (fs::temp_directory_path() / "todaysim.XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw run_error("todaysim: cannot make a staging folder: " + std::string(std::strerror(errno)));
-    folder_ = pattern;
-    if (folder_.size() < sizeof g_folder) {
-        std::memcpy(g_folder, folder_.c_str(), folder_.size() + 1);
-        signal(SIGINT, remove_on_signal);
-        signal(SIGTERM, remove_on_signal);
-        signal(SIGHUP, remove_on_signal);
-    }
+    folder_ = staging::make_folder();
     try {
-        dll_ = (fs::path(folder_) / fs::path(dll).filename()).string();
-        copy(dll, dll_);
+        dll_ = staging::copy_into(folder_, dll, std::string());
         for (const auto& file : files)
-            copy(file.second, (fs::path(folder_) / file.first).string());
+            staging::copy_into(folder_, file.second, file.first);
     } catch (...) {
         remove_all();
         throw;
@@ -87,13 +30,7 @@ void Staging::remove_all()
 {
     if (folder_.empty())
         return;
-    std::error_code error;
-    fs::remove_all(folder_, error);
-    signal(SIGINT, SIG_DFL);
-    signal(SIGTERM, SIG_DFL);
-    signal(SIGHUP, SIG_DFL);
-    g_staged_count = 0;
-    g_folder[0] = 0;
+    staging::remove_folder(folder_);
     folder_.clear();
 }
 

@@ -30,6 +30,18 @@ private:
     std::string folder_;  // empty when nothing was staged
 };
 
+// The file operations behind Staging, each build's own; each throws a run Failure saying
+// what could not be done.
+namespace staging {
+// Makes a fresh private folder; returns its path.
+std::string make_folder();
+// Copies `from` into `folder` as `name`, or under its own file name when `name` is empty;
+// returns the copy's path.
+std::string copy_into(const std::string& folder, const std::string& from, const std::string& name);
+// Removes the folder with everything in it, as far as it can; never throws.
+void remove_folder(const std::string& folder);
+}  // namespace staging
+
 }  // namespace todaysim
 
 #endif

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// JSON Lines output of the run's events.
+// JSON Lines output of the run's events, and the log that feeds it.
 #include "tools/todaysim/TraceWriter.h"
 
 #include <cerrno>
@@ -51,6 +51,13 @@ void TraceWriter::close()
     file_ = nullptr;
     if (failed)
         throw run_error("todaysim: writing the trace to " + path_ + " failed");
+}
+
+void EventLog::add(Event event)
+{
+    events_.push_back(std::move(event));
+    if (trace_)
+        trace_->write(events_.back());
 }
 
 }  // namespace todaysim

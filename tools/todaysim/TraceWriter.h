@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tools/todaysim/Event.h"
 
@@ -29,6 +30,18 @@ private:
     std::FILE* file_ = nullptr;
     bool owned_ = false;
     std::string path_;
+};
+
+// Every event of a run, kept for the text view and written to the trace as it comes.
+class EventLog {
+public:
+    void set_trace(TraceWriter* trace) { trace_ = trace; }
+    void add(Event event);
+    const std::vector<Event>& events() const { return events_; }
+
+private:
+    std::vector<Event> events_;
+    TraceWriter* trace_ = nullptr;
 };
 
 }  // namespace todaysim
