@@ -28,7 +28,7 @@ public:
     DWORD LoadLanguage(LANGID language);
     // Replaces the table by the file's sections. A read error in mid-file keeps what
     // was read and still gives 0; running out of memory empties the table and gives 8,
-    // a line longer than 4096 units or more than 32768 units of lines in all (each line
+    // a line longer than 4096 units or more than 65536 units of lines in all (each line
     // counted with its break) empty it and give 1392.
     DWORD LoadFile(const WCHAR* path);
 

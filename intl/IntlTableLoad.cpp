@@ -14,7 +14,7 @@ const unsigned kPrimaryLanguageMask = 0x3FF;
 // checks each for a duplicate, both cost the square of the size and would stall the Today
 // screen for minutes on a hostile file.
 const int kMaxLineUnits = 4096;
-const int kMaxFileUnits = 32768;
+const int kMaxFileUnits = 65536;
 
 // A platform call that failed without leaving an error behind must still not read as
 // success to our caller.
