@@ -10,11 +10,4 @@ scripts/install-deps.sh
 cmake --preset default
 cmake --build --preset default
 
-todaysim=build/default/bin/todaysim
-if [ -x "$todaysim" ]; then
-  exec "$todaysim" "$@"
-fi
-
-# Until todaysim exists, run what does: the test suite of the default build.
-echo "run: todaysim is not built yet; running the tests of what exists instead." >&2
-ctest --preset default
+exec build/default/bin/todaysim "$@"
