@@ -149,6 +149,22 @@ HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes)
     return block;
 }
 
+// The block's entry; for a pointer the heap never gave out (or already took back) the end,
+// after reporting the misuse outside the lock and setting ERROR_INVALID_HANDLE.
+namespace {
+template <typename Guard>
+auto find_block(Heap& h, Guard& guard, HLOCAL mem, const char* api) -> decltype(h.blocks.find(mem))
+{
+    auto it = h.blocks.find(mem);
+    if (it == h.blocks.end()) {
+        guard.unlock();
+        sim::report_violation(api, "block " + describe(mem) + " was not allocated or is already freed");
+        SetLastError(ERROR_INVALID_HANDLE);
+    }
+    return it;
+}
+}  // namespace
+
 // LocalReAlloc (coredll): LMEM_MOVEABLE and LMEM_ZEROINIT. This heap never grows a block
 // in place: growth moves the block with LMEM_MOVEABLE and fails without it; shrinking
 // (or keeping the size) always stays in place.
@@ -161,11 +177,8 @@ HLOCAL WINAPI LocalReAlloc(HLOCAL mem, SIZE_T bytes, UINT flags)
     }
     Heap& h = heap();
     std::unique_lock<std::mutex> guard(h.lock);
-    auto it = h.blocks.find(mem);
+    auto it = find_block(h, guard, mem, "LocalReAlloc");
     if (it == h.blocks.end()) {
-        guard.unlock();
-        sim::report_violation("LocalReAlloc", "block " + describe(mem) + " was not allocated or is already freed");
-        SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     if (count_attempt_and_check_injection(h) || bytes > kHeapMaxBlock) {
@@ -202,11 +215,8 @@ HLOCAL WINAPI LocalFree(HLOCAL mem)
         return nullptr;
     Heap& h = heap();
     std::unique_lock<std::mutex> guard(h.lock);
-    auto it = h.blocks.find(mem);
+    auto it = find_block(h, guard, mem, "LocalFree");
     if (it == h.blocks.end()) {
-        guard.unlock();
-        sim::report_violation("LocalFree", "block " + describe(mem) + " was not allocated or is already freed");
-        SetLastError(ERROR_INVALID_HANDLE);
         return mem;
     }
     h.live_bytes -= it->second;
@@ -221,11 +231,8 @@ SIZE_T WINAPI LocalSize(HLOCAL mem)
 {
     Heap& h = heap();
     std::unique_lock<std::mutex> guard(h.lock);
-    auto it = h.blocks.find(mem);
+    auto it = find_block(h, guard, mem, "LocalSize");
     if (it == h.blocks.end()) {
-        guard.unlock();
-        sim::report_violation("LocalSize", "block " + describe(mem) + " was not allocated or is already freed");
-        SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
     return it->second;
