@@ -11,6 +11,7 @@
 # with translated texts), fuzz_connmgr_model (the item fed arbitrary Connection Manager models).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh test
 
 # seconds of the bounded run, per target
 declare -A bounded=([fuzz_intl_file]=30 [fuzz_item_format]=15 [fuzz_connmgr_model]=15)

@@ -1,23 +1,42 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs, with apt, every Debian 12 package that the build and the tests need and
-# that is not installed yet. Safe to run again; does nothing when all are present.
+# Installs, with apt, the Debian 12 packages that are missing for one of the README's two
+# commands: `main` (scripts/run.sh: build and run todaysim) or `test` (scripts/test.sh: the
+# main job's packages and everything the tests use). Safe to run again; does nothing when all
+# are present.
 set -euo pipefail
 
-packages=(
+what=${1:-test}
+
+# Building todaysim, the plug-in and the simulated device, and the fonts it draws with.
+main_packages=(
   build-essential cmake ninja-build pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev libfontconfig-dev libpng-dev nlohmann-json3-dev
   fonts-wine fonts-dejavu-core
+)
+
+test_packages=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # Network namespaces with veth links for the live Connection Manager's tests.
   iproute2
   # The Win32 build and its Wine tier: mingw-w64, GoogleTest's sources, Wine on a virtual display
-  # (with the X extensions its display driver uses).
+  # (with the X extensions its display driver uses). Wine only recommends the fonts it draws
+  # readable text with; a bare machine has none that Wine can find for its "System" face.
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools googletest
-  wine wine64 xvfb xauth
+  wine wine64 xvfb xauth fonts-liberation
   libxrender1 libxrandr2 libxfixes3 libxi6 libxcursor1 libxinerama1 libxcomposite1
   # The fuzz targets (clang's libFuzzer and sanitizer runtimes) and the memcheck run.
   clang libclang-rt-14-dev valgrind
 )
+
+case "$what" in
+  main) packages=("${main_packages[@]}") ;;
+  test) packages=("${main_packages[@]}" "${test_packages[@]}") ;;
+  *)
+    echo "usage: $0 [main|test]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -31,9 +50,10 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 
 echo "install-deps: installing ${missing[*]}"
-sudo_cmd=()
+# sudo resets the environment, so the frontend setting goes through env.
+as_root=(env DEBIAN_FRONTEND=noninteractive)
 if [ "$(id -u)" -ne 0 ]; then
-  sudo_cmd=(sudo)
+  as_root=(sudo env DEBIAN_FRONTEND=noninteractive)
 fi
-"${sudo_cmd[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds the default preset and runs the main job: todaysim with its defaults (this
+# Builds todaysim and the plug-in (the app preset) and runs the main job: todaysim with its defaults (this
 # machine's live network interfaces as the device's connections). Extra arguments go to
 # todaysim.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
-cmake --preset default
-cmake --build --preset default
+scripts/install-deps.sh main
+cmake --preset app
+cmake --build --preset app
 
-exec build/default/bin/todaysim "$@"
+exec build/app/bin/todaysim "$@"

@@ -5,6 +5,7 @@
 # simulated device and compares them. Extra arguments go to every ctest run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh test
 root=$(pwd)
 
 cmake --preset win32
