@@ -47,7 +47,7 @@ trap 'exit 143' TERM
 
 # The mirror this machine's apt uses for Debian itself.
 mirror=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.sources /etc/apt/sources.list.d/*.list 2>/dev/null |
-  grep -oE 'https?://[^ ]+/debian/?( |$)' | head -n 1 | tr -d ' ')
+  grep -oE 'https?://[^ ]+/debian/?( |$)' | head -n 1 | tr -d ' ' || true)
 mirror=${mirror:-http://deb.debian.org/debian}
 
 if ! command -v debootstrap >/dev/null; then
