@@ -27,6 +27,14 @@ target_link_libraries(Linkory PRIVATE
   linkory_connections linkory_framework linkory_intl linkory_support linkory_heapnew
   linkory_platform cellcore aygshell)
 
+# The plug-in in the dialect of the device's compilers. Here WCHAR is the system's own
+# wchar_t, so the C++17 tests that link these libraries see the same types.
+set_target_properties(linkory_support linkory_heapnew linkory_intl linkory_framework linkory_connections Linkory
+  PROPERTIES CXX_STANDARD 98)
+foreach(target linkory_support linkory_heapnew linkory_intl linkory_framework linkory_connections Linkory)
+  target_compile_options(${target} PRIVATE -pedantic)
+endforeach()
+
 add_subdirectory(tools/todaysim-win32)
 
 if(LINKORY_BUILD_TESTS)

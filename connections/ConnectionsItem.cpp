@@ -28,21 +28,21 @@ HICON LoadItemIcon(HINSTANCE module, WORD id, int cx, int cy)
 CConnectionsItem::CConnectionsItem()
     : typeNames(),
       destinations(FALSE, FALSE),
-      statusBuffer(nullptr),
+      statusBuffer(NULL),
       statusBufferSize(0),
-      mainSection(nullptr),
-      connectedIcon(nullptr),
-      idleIcon(nullptr),
-      expandIcon(nullptr),
-      collapseIcon(nullptr),
+      mainSection(NULL),
+      connectedIcon(NULL),
+      idleIcon(NULL),
+      expandIcon(NULL),
+      collapseIcon(NULL),
       connectedCount(0),
-      normalFont(nullptr),
-      boldFont(nullptr),
+      normalFont(NULL),
+      boldFont(NULL),
       normalFontHeight(0),
-      smallFont(nullptr),
+      smallFont(NULL),
       smallFontHeight(0),
       collapsed(TRUE),
-      toggleBox{0, 0, 0, 0}
+      toggleBox()
 {
     destinations.SetOwnership(TRUE);
     // A tap asks for the selection only outside the toggle box: OnLButtonDown decides.
@@ -53,7 +53,7 @@ CConnectionsItem::~CConnectionsItem()
 {
     if (statusBuffer) {
         LocalFree(statusBuffer);
-        statusBuffer = nullptr;
+        statusBuffer = NULL;
         statusBufferSize = 0;
     }
     ReleaseIcons();
@@ -100,10 +100,10 @@ void CConnectionsItem::OnAfterCreate()
 void CConnectionsItem::ReleaseIcons()
 {
     HICON* icons[] = {&connectedIcon, &idleIcon, &expandIcon, &collapseIcon};
-    for (HICON* icon : icons) {
-        if (*icon) {
-            DestroyIcon(*icon);
-            *icon = nullptr;
+    for (size_t i = 0; i < sizeof icons / sizeof icons[0]; ++i) {
+        if (*icons[i]) {
+            DestroyIcon(*icons[i]);
+            *icons[i] = NULL;
         }
     }
 }

@@ -18,15 +18,15 @@ class CIntlTable;
 class CConnectionsItem : public CTodayItem {
 public:
     CConnectionsItem();
-    ~CConnectionsItem() override;
+    ~CConnectionsItem() LINKORY_OVERRIDE;
 
-    void OnAfterCreate() override;
-    void OnPaint(HDC dc, const RECT* client) override;
-    void OnLButtonDown(int x, int y) override;
+    void OnAfterCreate() LINKORY_OVERRIDE;
+    void OnPaint(HDC dc, const RECT* client) LINKORY_OVERRIDE;
+    void OnLButtonDown(int x, int y) LINKORY_OVERRIDE;
     // Rebuilds the snapshot; 1 when the connected count changed (the window has been
     // repainted by then), else 0.
-    BOOL OnQueryRefreshCache(TODAYLISTITEM* item) override;
-    void OnAction(WPARAM wParam) override;
+    BOOL OnQueryRefreshCache(TODAYLISTITEM* item) LINKORY_OVERRIDE;
+    void OnAction(WPARAM wParam) LINKORY_OVERRIDE;
 
     // Slot 17. Binds the texts to the table (null: the built-in texts) and makes the window
     // when the record is enabled. Returns the window, or null.

@@ -65,7 +65,7 @@ bool IsCountFormat(const WCHAR* format)
 // Keeps track of the font a paint found in the device context, to put it back at the end.
 class FontSelection {
 public:
-    explicit FontSelection(HDC dc) : dc(dc), original(nullptr) {}
+    explicit FontSelection(HDC dc) : dc(dc), original(NULL) {}
     void Select(HFONT font)
     {
         if (!font)
@@ -78,7 +78,7 @@ public:
     {
         if (original)
             SelectObject(dc, original);
-        original = nullptr;
+        original = NULL;
     }
 
 private:
@@ -118,7 +118,7 @@ void CConnectionsItem::OnPaint(HDC dc, const RECT* rc)
     memset(&font, 0, sizeof(font));
     GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(font), &font);
     DWORD size = 12;
-    SHGetUIMetrics(SHUIM_FONTSIZE_PIXEL, &size, sizeof(size), nullptr);
+    SHGetUIMetrics(SHUIM_FONTSIZE_PIXEL, &size, sizeof(size), NULL);
     font.lfHeight = -(LONG)size;
     font.lfWeight = FW_NORMAL;
     normalFont = CreateFontIndirectW(&font);
@@ -145,12 +145,12 @@ void CConnectionsItem::OnPaint(HDC dc, const RECT* rc)
 
     if (count == 0) {
         if (idleIcon)
-            DrawIconEx(dc, iconX, iconY, idleIcon, 0, 0, 0, nullptr, DI_NORMAL);
+            DrawIconEx(dc, iconX, iconY, idleIcon, 0, 0, 0, NULL, DI_NORMAL);
         DrawLine(dc, &text, MainText(1, kNoConnections), normalFontHeight);
         SetRectEmpty(&toggleBox);
     } else {
         if (connectedIcon)
-            DrawIconEx(dc, iconX, iconY, connectedIcon, 0, 0, 0, nullptr, DI_NORMAL);
+            DrawIconEx(dc, iconX, iconY, connectedIcon, 0, 0, 0, NULL, DI_NORMAL);
         fonts.Select(boldFont);
         WCHAR header[kLineSize];
         FormatHeader(header, count);
@@ -169,15 +169,15 @@ void CConnectionsItem::OnPaint(HDC dc, const RECT* rc)
         DrawFrameControl(dc, &face, DFC_BUTTON, DFCS_BUTTONPUSH);
         HICON toggleIcon = collapsed ? expandIcon : collapseIcon;
         if (toggleIcon)
-            DrawIconEx(dc, toggleBox.left, toggleBox.top, toggleIcon, 0, 0, 0, nullptr, DI_NORMAL);
+            DrawIconEx(dc, toggleBox.left, toggleBox.top, toggleIcon, 0, 0, 0, NULL, DI_NORMAL);
     }
 
     fonts.Restore();
     HFONT* created[] = {&normalFont, &boldFont, &smallFont};
-    for (HFONT* f : created) {
-        if (*f)
-            DeleteObject(*f);
-        *f = nullptr;
+    for (size_t i = 0; i < sizeof created / sizeof created[0]; ++i) {
+        if (*created[i])
+            DeleteObject(*created[i]);
+        *created[i] = NULL;
     }
 
     int height = text.top;

@@ -26,7 +26,7 @@ BOOL CConnectionsItem::OnQueryRefreshCache(TODAYLISTITEM*)
     if (!QueryStatus()) {
         if (statusBuffer)
             LocalFree(statusBuffer);
-        statusBuffer = nullptr;
+        statusBuffer = NULL;
         statusBufferSize = 0;
     }
 
@@ -107,7 +107,7 @@ DWORD CConnectionsItem::CountConnected()
 
 CONNMGR_DESTINATION_INFO* CConnectionsItem::FindDestination(GUID guid)
 {
-    CONNMGR_DESTINATION_INFO* found = nullptr;
+    CONNMGR_DESTINATION_INFO* found = NULL;
     destinations.Lock();
     for (int i = 0; i < destinations.GetCount(); ++i) {
         CONNMGR_DESTINATION_INFO* block = (CONNMGR_DESTINATION_INFO*)destinations.GetAt(i);

@@ -64,11 +64,11 @@ const WCHAR* const kUnknownText = TEXT("(Unknown)");
 
 const NameRow* FindRow(DWORD type, DWORD subtype)
 {
-    for (const NameRow& row : kNames) {
-        if (row.type == type && row.subtype == subtype)
-            return &row;
+    for (size_t i = 0; i < sizeof kNames / sizeof kNames[0]; ++i) {
+        if (kNames[i].type == type && kNames[i].subtype == subtype)
+            return &kNames[i];
     }
-    return nullptr;
+    return NULL;
 }
 
 // Copies as much of source as fits before limit; returns the new end.
@@ -83,7 +83,7 @@ int CopyCut(WCHAR* out, int at, int limit, const WCHAR* source)
 
 }  // namespace
 
-CTypeNames::CTypeNames() : section(nullptr)
+CTypeNames::CTypeNames() : section(NULL)
 {
     memset(text, 0, sizeof text);
 }
@@ -107,8 +107,8 @@ const WCHAR* CTypeNames::GetName(DWORD type, DWORD subtype)
 
     const WCHAR* typeText = section->GetText(typeRow->number, typeRow->defaultText);
     // Subtype 0 is the type's own row, never a subtype of its own.
-    const NameRow* subtypeRow = subtype != 0 ? FindRow(type, subtype) : nullptr;
-    const WCHAR* subtypeText = subtypeRow ? section->GetText(subtypeRow->number, subtypeRow->defaultText) : nullptr;
+    const NameRow* subtypeRow = subtype != 0 ? FindRow(type, subtype) : NULL;
+    const WCHAR* subtypeText = subtypeRow ? section->GetText(subtypeRow->number, subtypeRow->defaultText) : NULL;
 
     if (!typeText)
         return section->GetText(kUnknownNumber, kUnknownText);

@@ -21,10 +21,11 @@ public:
     // file leaves the fallback text (800) empty.
     const WCHAR* GetName(DWORD type, DWORD subtype);
 
-    CTypeNames(const CTypeNames&) = delete;
-    CTypeNames& operator=(const CTypeNames&) = delete;
-
 private:
+    // Not copyable: declared and never defined.
+    CTypeNames(const CTypeNames&);
+    CTypeNames& operator=(const CTypeNames&);
+
     static const int kTextSize = 512;
 
     WCHAR text[kTextSize];

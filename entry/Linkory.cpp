@@ -29,10 +29,10 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)
 HWND InitializeCustomItem(TODAYLISTITEM* item, HWND parent)
 {
     if (!item)
-        return nullptr;
+        return NULL;
     Singletons::Create();
     if (!Singletons::item)
-        return nullptr;
+        return NULL;
     return Singletons::item->Initialize(Singletons::module, item, parent, Singletons::table);
 }
 

@@ -7,9 +7,9 @@
 #include "connections/ConnectionsItem.h"
 #include "intl/IntlTable.h"
 
-HINSTANCE Singletons::module = nullptr;
-CIntlTable* Singletons::table = nullptr;
-CConnectionsItem* Singletons::item = nullptr;
+HINSTANCE Singletons::module = NULL;
+CIntlTable* Singletons::table = NULL;
+CConnectionsItem* Singletons::item = NULL;
 
 void Singletons::Create()
 {
@@ -27,7 +27,7 @@ void Singletons::Create()
 void Singletons::Release()
 {
     delete item;
-    item = nullptr;
+    item = NULL;
     delete table;
-    table = nullptr;
+    table = NULL;
 }

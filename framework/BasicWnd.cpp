@@ -16,6 +16,25 @@ CBasicWnd* object_of(HWND hwnd)
 
 }  // namespace
 
+// One message on its way to its object, run under the fault guard.
+struct CBasicWnd::Dispatch {
+    CBasicWnd* object;
+    HWND window;
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result;
+
+    static void Run(void* context)
+    {
+        Dispatch* call = static_cast<Dispatch*>(context);
+        if (call->msg == WM_CREATE)
+            call->object->hwnd = call->window;
+        call->object->PreWindowProc(call->window, call->msg, call->wParam, call->lParam);
+        call->result = call->object->WindowProc(call->window, call->msg, call->wParam, call->lParam);
+    }
+};
+
 CBasicWnd::CBasicWnd() : hInstance(NULL), hwnd(NULL), hwndParent(NULL) {}
 
 CBasicWnd::~CBasicWnd()
@@ -123,15 +142,9 @@ LRESULT CALLBACK CBasicWnd::StaticWindowProc(HWND window, UINT msg, WPARAM wPara
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
     }
 
-    LRESULT result = 0;
-    bool completed = RunGuardedCall([&] {
-        if (msg == WM_CREATE)
-            object->hwnd = window;
-        object->PreWindowProc(window, msg, wParam, lParam);
-        result = object->WindowProc(window, msg, wParam, lParam);
-    });
-    if (!completed)
-        result = DefWindowProcW(window, msg, wParam, lParam);
+    Dispatch call = {object, window, msg, wParam, lParam, 0};
+    bool completed = RunGuarded(Dispatch::Run, &call);
+    LRESULT result = completed ? call.result : DefWindowProcW(window, msg, wParam, lParam);
 
     // WM_NCDESTROY is the window's last message: afterwards its handle is stale and may be
     // reused, so the object lets go of it even when the window was destroyed from outside.

@@ -59,11 +59,16 @@ protected:
     HWND hwndParent;      // parent given to Create; valid while WM_CREATE is handled
 
 private:
-    CBasicWnd(const CBasicWnd&) = delete;
-    CBasicWnd& operator=(const CBasicWnd&) = delete;
+    // Not copyable: declared and never defined.
+    CBasicWnd(const CBasicWnd&);
+    CBasicWnd& operator=(const CBasicWnd&);
 
     // Clears GWL_USERDATA of window if it still points to this object.
     void Detach(HWND window);
+
+    // One message handed to the object under the fault guard.
+    struct Dispatch;
+    friend struct Dispatch;
 
     static const WCHAR className[];
     static WORD classAtom;

@@ -4,9 +4,10 @@
 
 namespace {
 
-// 1/96 as the nearest double. The factor is dpi times this, which is not always the
-// quotient dpi / 96 (at 130 dpi: ...665 rather than ...667); layouts depend on the product.
-const double kPerLogicalInch = 0x1.5555555555555p-7;
+// 1/96 as the nearest double (a correctly rounded division). The factor is dpi times this,
+// which is not always the quotient dpi / 96 (at 130 dpi: ...665 rather than ...667);
+// layouts depend on the product.
+const double kPerLogicalInch = 1.0 / 96.0;
 
 const int kItemWidth = 240;
 

@@ -13,9 +13,9 @@
 class CTodayItem : public CBasicWnd {
 public:
     CTodayItem();
-    ~CTodayItem() override;
+    ~CTodayItem() LINKORY_OVERRIDE;
 
-    LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) LINKORY_OVERRIDE;
 
     // Slot 4. Makes the item window (240 x 0, visible child of hwndParent) when the record
     // is enabled, then calls OnAfterCreate whether or not a window was made. Returns the

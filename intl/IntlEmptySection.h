@@ -9,7 +9,7 @@
 // it belongs to no table and is never deleted through a pointer.
 class CIntlEmptySection : public CIntlSection {
 public:
-    const WCHAR* GetText(int id, const WCHAR* defaultText) override;
+    const WCHAR* GetText(int id, const WCHAR* defaultText) LINKORY_OVERRIDE;
 
     // The one instance.
     static CIntlSection* Get();

@@ -12,7 +12,7 @@
 class CIntlSection : public CSafeString, public CSafeObjArray {
 public:
     CIntlSection();
-    ~CIntlSection() override;
+    ~CIntlSection() LINKORY_OVERRIDE;
 
     // The text of the first entry numbered id: the entry's own buffer, null when that
     // entry's text is empty; defaultText itself when no entry has that number.

@@ -4,7 +4,7 @@
 
 #include "intl/IntlEmptySection.h"
 
-CIntlTable::CIntlTable() : hInstance(nullptr), sections(FALSE, FALSE)
+CIntlTable::CIntlTable() : hInstance(NULL), sections(FALSE, FALSE)
 {
     sections.SetOwnership(TRUE);
 }
@@ -24,7 +24,7 @@ CIntlSection* CIntlTable::FindSection(const WCHAR* name)
 {
     if (!name) {
         SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
+        return NULL;
     }
     for (int i = 0; i < sections.GetCount(); ++i) {
         CIntlSection* section = GetSection(i);

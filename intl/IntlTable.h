@@ -42,10 +42,11 @@ public:
     // (38 at the end of the file, 1392 past 4096 units) leaves the units read so far in line.
     static DWORD ReadLine(HANDLE file, CSafeString* line);
 
-    CIntlTable(const CIntlTable&) = delete;
-    CIntlTable& operator=(const CIntlTable&) = delete;
-
 private:
+    // Not copyable: declared and never defined.
+    CIntlTable(const CIntlTable&);
+    CIntlTable& operator=(const CIntlTable&);
+
     // Builds "<base>.XXXX.intl" from the path's first dot characters and loads it.
     DWORD LoadNamedFile(CSafeString* path, int dot, unsigned language);
     // Handles one trimmed line; only a shortage of memory is an error.

@@ -67,9 +67,9 @@ DWORD CIntlTable::LoadLanguage(LANGID language)
     // The primary-language name is tried even when it is the same name again.
     const unsigned languages[2] = {language, language & kPrimaryLanguageMask};
     DWORD error = ERROR_SUCCESS;
-    for (unsigned id : languages) {
+    for (int i = 0; i < 2; ++i) {
         CSafeString name;
-        error = MakeFileName(&name, modulePath, dot, id);
+        error = MakeFileName(&name, modulePath, dot, languages[i]);
         if (error != ERROR_SUCCESS)
             return error;
         error = LoadFile(name.GetBuffer());
@@ -88,7 +88,7 @@ DWORD CIntlTable::LoadFile(const WCHAR* path)
         return error;
 
     CSafeString line;
-    CIntlSection* current = nullptr;
+    CIntlSection* current = NULL;
     int units = 0;
     for (;;) {
         DWORD read = ReadLine(file, &line);
@@ -145,7 +145,7 @@ DWORD CIntlTable::OpenLanguageFile(const WCHAR* path, HANDLE* file)
     if (!path || !path[0] || !file)
         return ERROR_INVALID_PARAMETER;
     *file = INVALID_HANDLE_VALUE;
-    HANDLE opened = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE opened = CreateFileW(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (opened == INVALID_HANDLE_VALUE)
         return PlatformError(ERROR_INTERNAL_ERROR);
     WCHAR mark = 0;
@@ -166,7 +166,7 @@ DWORD CIntlTable::ReadUnit(HANDLE file, WCHAR* unit)
     *unit = 0;
     BYTE bytes[2] = {0, 0};
     DWORD read = 0;
-    if (!ReadFile(file, bytes, sizeof bytes, &read, nullptr))
+    if (!ReadFile(file, bytes, sizeof bytes, &read, NULL))
         return PlatformError(ERROR_INTERNAL_ERROR);
     // A lone byte at the very end makes no unit.
     if (read < sizeof bytes)

@@ -3,8 +3,6 @@
 #ifndef LINKORY_PLATFORM_FAULTGUARD_H
 #define LINKORY_PLATFORM_FAULTGUARD_H
 
-#include <type_traits>
-
 // The device raises processor faults (access violations, illegal instructions, division
 // by zero) as exceptions that a window procedure can catch. RunGuarded gives the plug-in
 // that on every build: it returns true when call(context) returned normally, and false
@@ -14,14 +12,5 @@
 // outside every guard goes to whatever handled it before (usually: the process ends).
 typedef void (*GuardedCall)(void* context);
 bool RunGuarded(GuardedCall call, void* context);
-
-// Convenience for a callable object (a lambda): RunGuardedCall([&] { ... }).
-template <typename Callable>
-bool RunGuardedCall(Callable&& callable)
-{
-    using Target = typename std::remove_reference<Callable>::type;
-    return RunGuarded([](void* context) { (*static_cast<Target*>(context))(); },
-                      const_cast<void*>(static_cast<const volatile void*>(&callable)));
-}
 
 #endif  // LINKORY_PLATFORM_FAULTGUARD_H

@@ -50,9 +50,9 @@ struct GuardFrame {
 
 // A plain volatile global: mingw's emulated thread-local storage read from inside the
 // handler failed. The plug-in runs on the host's user-interface thread only.
-GuardFrame* volatile innermost = nullptr;
+GuardFrame* volatile innermost = NULL;
 volatile LONG activeGuards = 0;
-PVOID handlerCookie = nullptr;
+PVOID handlerCookie = NULL;
 
 bool is_processor_fault(DWORD code)
 {
@@ -91,7 +91,7 @@ __attribute__((noreturn, noinline)) void recover()
 
 LONG CALLBACK on_exception(EXCEPTION_POINTERS* info)
 {
-    if (innermost == nullptr || !is_processor_fault(info->ExceptionRecord->ExceptionCode))
+    if (innermost == NULL || !is_processor_fault(info->ExceptionRecord->ExceptionCode))
         return EXCEPTION_CONTINUE_SEARCH;
     CONTEXT* context = info->ContextRecord;
     // Resume in recover() as if it had been called: aligned stack, room for a return
@@ -117,9 +117,9 @@ void acquire_handler()
 
 void release_handler()
 {
-    if (--activeGuards == 0 && handlerCookie != nullptr) {
+    if (--activeGuards == 0 && handlerCookie != NULL) {
         RemoveVectoredExceptionHandler(handlerCookie);
-        handlerCookie = nullptr;
+        handlerCookie = NULL;
     }
 }
 

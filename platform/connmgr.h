@@ -3,6 +3,8 @@
 #ifndef LINKORY_PLATFORM_CONNMGR_H
 #define LINKORY_PLATFORM_CONNMGR_H
 
+#include <stddef.h>
+
 #include "win32.h"
 
 #define CONNMGR_MAX_DESC 128
@@ -13,8 +15,10 @@ typedef struct _CONNMGR_DESTINATION_INFO {
     BOOL fSecure;
 } CONNMGR_DESTINATION_INFO;
 
-// The plug-in allocates exactly this many bytes per destination.
-static_assert(sizeof(CONNMGR_DESTINATION_INFO) == 276, "CONNMGR_DESTINATION_INFO is 276 bytes");
+// The plug-in allocates exactly this many bytes per destination, on every build.
+C_ASSERT(offsetof(CONNMGR_DESTINATION_INFO, szDescription) == 16);
+C_ASSERT(offsetof(CONNMGR_DESTINATION_INFO, fSecure) == 272);
+C_ASSERT(sizeof(CONNMGR_DESTINATION_INFO) == 276);
 
 // Address families as the device's winsock numbers them.
 #define CONNMGR_AF_INET 2
@@ -29,7 +33,7 @@ typedef struct _CONNMGR_SOCKADDR {
     BYTE reserved[120];
 } CONNMGR_SOCKADDR;
 
-static_assert(sizeof(CONNMGR_SOCKADDR) == 128, "an address entry is 128 bytes");
+C_ASSERT(sizeof(CONNMGR_SOCKADDR) == 128);
 
 // The address record: the count, then the entries, the first directly after the count,
 // so the first entry's IPv4 bytes lie at record offsets 8 to 11.
@@ -38,9 +42,9 @@ typedef struct _CONNMGR_CONNECTION_IPADDR {
     CONNMGR_SOCKADDR IPAddr[1];
 } CONNMGR_CONNECTION_IPADDR;
 
-static_assert(offsetof(CONNMGR_CONNECTION_IPADDR, IPAddr) == 4, "first address follows the count");
-static_assert(offsetof(CONNMGR_CONNECTION_IPADDR, IPAddr) + offsetof(CONNMGR_SOCKADDR, sin_addr) == 8,
-              "the first IPv4 address is at offsets 8 to 11");
+C_ASSERT(offsetof(CONNMGR_CONNECTION_IPADDR, IPAddr) == 4);
+C_ASSERT(offsetof(CONNMGR_CONNECTION_IPADDR, IPAddr) + offsetof(CONNMGR_SOCKADDR, sin_addr) == 8);
+C_ASSERT(sizeof(CONNMGR_CONNECTION_IPADDR) == 132);
 
 typedef struct _SYSTEMTIME_CM {
     WORD wYear;
@@ -70,6 +74,22 @@ typedef struct _CONNMGR_CONNECTION_DETAILED_STATUS {
     DWORD dwSignalQuality;
     CONNMGR_CONNECTION_IPADDR* pIPAddr;
 } CONNMGR_CONNECTION_DETAILED_STATUS;
+
+// Version 1 as the device lays it out; the first field is a pointer, so every offset
+// holds only where pointers are 4 bytes.
+C_ASSERT(sizeof(CONNMGR_SYSTEMTIME) == 16);
+C_ASSERT(sizeof(void*) != 4 || offsetof(CONNMGR_CONNECTION_DETAILED_STATUS, dwVer) == 4);
+C_ASSERT(sizeof(void*) != 4 || offsetof(CONNMGR_CONNECTION_DETAILED_STATUS, dwType) == 12);
+C_ASSERT(sizeof(void*) != 4 || offsetof(CONNMGR_CONNECTION_DETAILED_STATUS, dwSubtype) == 16);
+C_ASSERT(sizeof(void*) != 4 || offsetof(CONNMGR_CONNECTION_DETAILED_STATUS, guidDestNet) == 28);
+C_ASSERT(sizeof(void*) != 4 || offsetof(CONNMGR_CONNECTION_DETAILED_STATUS, guidSourceNet) == 44);
+C_ASSERT(sizeof(void*) != 4 || offsetof(CONNMGR_CONNECTION_DETAILED_STATUS, szDescription) == 60);
+C_ASSERT(sizeof(void*) != 4 || offsetof(CONNMGR_CONNECTION_DETAILED_STATUS, szAdapterName) == 64);
+C_ASSERT(sizeof(void*) != 4 || offsetof(CONNMGR_CONNECTION_DETAILED_STATUS, dwConnectionStatus) == 68);
+C_ASSERT(sizeof(void*) != 4 || offsetof(CONNMGR_CONNECTION_DETAILED_STATUS, LastConnectTime) == 72);
+C_ASSERT(sizeof(void*) != 4 || offsetof(CONNMGR_CONNECTION_DETAILED_STATUS, dwSignalQuality) == 88);
+C_ASSERT(sizeof(void*) != 4 || offsetof(CONNMGR_CONNECTION_DETAILED_STATUS, pIPAddr) == 92);
+C_ASSERT(sizeof(void*) != 4 || sizeof(CONNMGR_CONNECTION_DETAILED_STATUS) == 96);
 
 #define CONNMGRDETAILEDSTATUS_VERSION 1
 

@@ -4,6 +4,8 @@
 #ifndef LINKORY_PLATFORM_TODAYCMN_H
 #define LINKORY_PLATFORM_TODAYCMN_H
 
+#include <stddef.h>
+
 #include "win32.h"
 
 #define MAX_ITEMNAME 32
@@ -47,6 +49,25 @@ typedef struct _TODAYDRAWWATERMARKINFO {
     RECT rc;
     HWND hwnd;
 } TODAYDRAWWATERMARKINFO;
+
+// The device's layouts. The fields before the first handle sit where they do on every
+// build; the rest only where pointers are 4 bytes, as on the device.
+C_ASSERT(sizeof(TODAYLISTITEMTYPE) == 4);
+C_ASSERT(offsetof(TODAYLISTITEM, tlit) == 64);
+C_ASSERT(offsetof(TODAYLISTITEM, cyp) == 72);
+C_ASSERT(offsetof(TODAYLISTITEM, fEnabled) == 76);
+C_ASSERT(offsetof(TODAYLISTITEM, grfFlags) == 84);
+C_ASSERT(offsetof(TODAYLISTITEM, szDLLPath) == 88);
+C_ASSERT(offsetof(TODAYLISTITEM, hinstDLL) == 608);
+C_ASSERT(sizeof(void*) != 4 || offsetof(TODAYLISTITEM, hwndCustom) == 612);
+C_ASSERT(sizeof(void*) != 4 || offsetof(TODAYLISTITEM, fSizeOnDraw) == 616);
+C_ASSERT(sizeof(void*) != 4 || offsetof(TODAYLISTITEM, prgbCachedData) == 620);
+C_ASSERT(sizeof(void*) != 4 || offsetof(TODAYLISTITEM, cbCachedData) == 624);
+C_ASSERT(sizeof(void*) != 4 || offsetof(TODAYLISTITEM, dwSelectability) == 628);
+C_ASSERT(sizeof(void*) != 4 || sizeof(TODAYLISTITEM) == 632);
+C_ASSERT(sizeof(void*) != 4 || offsetof(TODAYDRAWWATERMARKINFO, rc) == 4);
+C_ASSERT(sizeof(void*) != 4 || offsetof(TODAYDRAWWATERMARKINFO, hwnd) == 20);
+C_ASSERT(sizeof(void*) != 4 || sizeof(TODAYDRAWWATERMARKINFO) == 24);
 
 // Requests from the item to the host window.
 #define TODAYM_GETCOLOR (WM_USER + 100)

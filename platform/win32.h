@@ -20,6 +20,7 @@
 #endif
 #include <windows.h>
 #include <stdarg.h>
+#include <stddef.h>
 #include <stdio.h>
 #include <wchar.h>
 
@@ -36,9 +37,19 @@
 #define APIENTRY
 #define CONST const
 
+// C++11 code (the simulated device, its tests) has a 16-bit character type of its own;
+// C++98 code, as the device's compilers take it, uses wchar_t made 16 bits wide.
+#if defined(__cplusplus) && __cplusplus >= 201103L
 #define TEXT(s) u##s
-
 typedef char16_t WCHAR;
+#else
+#if defined(__WCHAR_MAX__) && __WCHAR_MAX__ > 0xFFFF
+#error "WCHAR is one UTF-16 code unit: compile with -fshort-wchar"
+#endif
+#define TEXT(s) L##s
+#define LINKORY_WIDE_IS_WCHAR_T 1
+typedef wchar_t WCHAR;
+#endif
 typedef WCHAR* LPWSTR;
 typedef const WCHAR* LPCWSTR;
 typedef char CHAR;
@@ -174,7 +185,7 @@ typedef struct tagSIZE {
 
 // Opaque storage for the simulated lock; the device's layout is not observable.
 typedef struct _CRITICAL_SECTION {
-    unsigned long long opaque[8];
+    uint64_t opaque[8];
 } CRITICAL_SECTION, *LPCRITICAL_SECTION;
 
 #define LMEM_FIXED 0x0000
@@ -547,9 +558,31 @@ int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 
 #endif  // _WIN32
 
-// Both builds: the character the plug-in's TEXT() literals are made of.
 #ifndef GWLP_USERDATA
 #define GWLP_USERDATA (-21)
 #endif
+
+// As winnt.h defines it, for platform headers that do not: a false condition makes an
+// array of negative size.
+#ifndef C_ASSERT
+#define C_ASSERT(e) typedef char __C_ASSERT__[(e) ? 1 : -1]
+#endif
+
+// Marks a virtual function that replaces its base's; compilers from C++11 on check it.
+#if defined(__cplusplus) && __cplusplus >= 201103L
+#define LINKORY_OVERRIDE override
+#else
+#define LINKORY_OVERRIDE
+#endif
+
+// The records the plug-in shares with the platform, at the device's sizes and offsets.
+C_ASSERT(sizeof(WCHAR) == 2);
+C_ASSERT(sizeof(TEXT("")) == sizeof(WCHAR));
+C_ASSERT(sizeof(GUID) == 16);
+C_ASSERT(sizeof(RECT) == 16);
+C_ASSERT(sizeof(LOGFONTW) == 92);
+C_ASSERT(offsetof(LOGFONTW, lfWeight) == 16);
+C_ASSERT(offsetof(LOGFONTW, lfItalic) == 20);
+C_ASSERT(offsetof(LOGFONTW, lfFaceName) == 28);
 
 #endif  // LINKORY_PLATFORM_WIN32_H

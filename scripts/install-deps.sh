@@ -27,6 +27,8 @@ test_packages=(
   libxrender1 libxrandr2 libxfixes3 libxi6 libxcursor1 libxinerama1 libxcomposite1
   # The fuzz targets (clang's libFuzzer and sanitizer runtimes) and the memcheck run.
   clang libclang-rt-14-dev valgrind
+  # The plug-in compiled as C++98 for the device's processor class (ARM) and for 32-bit Win32.
+  g++-arm-linux-gnueabi binutils-arm-linux-gnueabi g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 )
 
 case "$what" in

@@ -6,6 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh test
+# The plug-in as the device's compilers take it: C++98, ARM code, the device's record layouts.
+scripts/device-compile.sh
 cmake --preset test
 cmake --build --preset test
 ctest --preset test "$@"

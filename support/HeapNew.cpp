@@ -15,37 +15,46 @@
 // Each block starts with a small header naming the heap it came from (and the address
 // that heap gave out), so every delete form returns it to the right heap.
 #include <stddef.h>
-#include <stdint.h>
 #include <stdlib.h>
 
 #include <new>
 
 #include "platform/win32.h"
 
+// The exception specifications must match <new>'s declarations in each dialect.
+#if __cplusplus >= 201103L
+#define HEAP_NO_THROW noexcept
+#define HEAP_MAY_THROW
+#else
+#define HEAP_NO_THROW throw()
+#define HEAP_MAY_THROW throw(std::bad_alloc)
+#endif
+
 namespace {
 
-enum HeapKind : uintptr_t { kLocalHeap = 0x4C6F6341, kRuntimeHeap = 0x52756E54 };
+const ULONG_PTR kLocalHeap = 0x4C6F6341;
+const ULONG_PTR kRuntimeHeap = 0x52756E54;
 
 struct BlockHeader {
     void* raw;
-    uintptr_t kind;
+    ULONG_PTR kind;
 };
 
 // A multiple of every fundamental alignment, so the default alignment survives it.
 const size_t kHeaderSize = 16;
-static_assert(sizeof(BlockHeader) <= kHeaderSize, "header must fit in front of the block");
+C_ASSERT(sizeof(BlockHeader) <= kHeaderSize);
 
-void* Allocate(size_t size, size_t align, HeapKind kind)
+void* Allocate(size_t size, size_t align, ULONG_PTR kind)
 {
-    size_t extra = kHeaderSize + (align > alignof(max_align_t) ? align - 1 : 0);
-    if (size > SIZE_MAX - extra)
-        return nullptr;
+    size_t extra = kHeaderSize + (align > kHeaderSize ? align - 1 : 0);
+    if (size > static_cast<size_t>(-1) - extra)
+        return NULL;
     void* raw = kind == kLocalHeap ? LocalAlloc(LMEM_FIXED, size + extra) : malloc(size + extra);
     if (!raw)
-        return nullptr;
-    uintptr_t user = reinterpret_cast<uintptr_t>(raw) + kHeaderSize;
-    if (align > alignof(max_align_t))
-        user = (user + align - 1) & ~(static_cast<uintptr_t>(align) - 1);
+        return NULL;
+    ULONG_PTR user = reinterpret_cast<ULONG_PTR>(raw) + kHeaderSize;
+    if (align > kHeaderSize)
+        user = (user + align - 1) & ~(static_cast<ULONG_PTR>(align) - 1);
     BlockHeader* header = reinterpret_cast<BlockHeader*>(user - kHeaderSize);
     header->raw = raw;
     header->kind = kind;
@@ -63,62 +72,74 @@ void Release(void* block)
         free(header->raw);
 }
 
+}  // namespace
+
+void* operator new(size_t size) HEAP_MAY_THROW
+{
+    return Allocate(size, 0, kRuntimeHeap);
+}
+
+void* operator new[](size_t size) HEAP_MAY_THROW
+{
+    return Allocate(size, 0, kRuntimeHeap);
+}
+
+void* operator new(size_t size, const std::nothrow_t&) HEAP_NO_THROW
+{
+    return Allocate(size, 0, kLocalHeap);
+}
+
+void* operator new[](size_t size, const std::nothrow_t&) HEAP_NO_THROW
+{
+    return Allocate(size, 0, kLocalHeap);
+}
+
+void operator delete(void* block) HEAP_NO_THROW
+{
+    Release(block);
+}
+
+void operator delete[](void* block) HEAP_NO_THROW
+{
+    Release(block);
+}
+
+void operator delete(void* block, const std::nothrow_t&) HEAP_NO_THROW
+{
+    Release(block);
+}
+
+void operator delete[](void* block, const std::nothrow_t&) HEAP_NO_THROW
+{
+    Release(block);
+}
+
+// Binaries of newer dialects (the tests) also call the sized and the over-aligned forms;
+// the plug-in itself never does.
+#if __cplusplus >= 201402L
+
+void operator delete(void* block, size_t) HEAP_NO_THROW
+{
+    Release(block);
+}
+
+void operator delete[](void* block, size_t) HEAP_NO_THROW
+{
+    Release(block);
+}
+
+#endif
+
+#if __cplusplus >= 201703L
+
+namespace {
+
 size_t Align(std::align_val_t alignment)
 {
     return static_cast<size_t>(alignment);
 }
 
 }  // namespace
-
-void* operator new(size_t size)
-{
-    return Allocate(size, 0, kRuntimeHeap);
-}
-
-void* operator new[](size_t size)
-{
-    return Allocate(size, 0, kRuntimeHeap);
-}
-
-void* operator new(size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, 0, kLocalHeap);
-}
-
-void* operator new[](size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, 0, kLocalHeap);
-}
-
-void operator delete(void* block) noexcept
-{
-    Release(block);
-}
-
-void operator delete[](void* block) noexcept
-{
-    Release(block);
-}
-
-void operator delete(void* block, const std::nothrow_t&) noexcept
-{
-    Release(block);
-}
-
-void operator delete[](void* block, const std::nothrow_t&) noexcept
-{
-    Release(block);
-}
-
-void operator delete(void* block, size_t) noexcept
-{
-    Release(block);
-}
-
-void operator delete[](void* block, size_t) noexcept
-{
-    Release(block);
-}
 
 void* operator new(size_t size, std::align_val_t alignment)
 {
@@ -130,42 +151,44 @@ void* operator new[](size_t size, std::align_val_t alignment)
     return Allocate(size, Align(alignment), kRuntimeHeap);
 }
 
-void* operator new(size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
+void* operator new(size_t size, std::align_val_t alignment, const std::nothrow_t&) HEAP_NO_THROW
 {
     return Allocate(size, Align(alignment), kLocalHeap);
 }
 
-void* operator new[](size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
+void* operator new[](size_t size, std::align_val_t alignment, const std::nothrow_t&) HEAP_NO_THROW
 {
     return Allocate(size, Align(alignment), kLocalHeap);
 }
 
-void operator delete(void* block, std::align_val_t) noexcept
+void operator delete(void* block, std::align_val_t) HEAP_NO_THROW
 {
     Release(block);
 }
 
-void operator delete[](void* block, std::align_val_t) noexcept
+void operator delete[](void* block, std::align_val_t) HEAP_NO_THROW
 {
     Release(block);
 }
 
-void operator delete(void* block, size_t, std::align_val_t) noexcept
+void operator delete(void* block, size_t, std::align_val_t) HEAP_NO_THROW
 {
     Release(block);
 }
 
-void operator delete[](void* block, size_t, std::align_val_t) noexcept
+void operator delete[](void* block, size_t, std::align_val_t) HEAP_NO_THROW
 {
     Release(block);
 }
 
-void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept
+void operator delete(void* block, std::align_val_t, const std::nothrow_t&) HEAP_NO_THROW
 {
     Release(block);
 }
 
-void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept
+void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) HEAP_NO_THROW
 {
     Release(block);
 }
+
+#endif

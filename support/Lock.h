@@ -12,10 +12,11 @@ public:
     explicit CLock(CRITICAL_SECTION* section) : section(section) { EnterCriticalSection(section); }
     ~CLock() { LeaveCriticalSection(section); }
 
-    CLock(const CLock&) = delete;
-    CLock& operator=(const CLock&) = delete;
-
 private:
+    // Not copyable: declared and never defined.
+    CLock(const CLock&);
+    CLock& operator=(const CLock&);
+
     CRITICAL_SECTION* section;
 };
 

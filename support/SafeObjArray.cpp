@@ -26,7 +26,7 @@ CSafeObjArray::~CSafeObjArray()
 
 void CSafeObjArray::RemoveAll()
 {
-    DestroyAndEmpty(ownsItems ? DeleteObjectItem : nullptr);
+    DestroyAndEmpty(ownsItems ? DeleteObjectItem : NULL);
 }
 
 void CSafeObjArray::DeleteAll()

@@ -12,10 +12,10 @@
 class CSafeObjArray : public CSafePtrArray {
 public:
     CSafeObjArray(BOOL allowDuplicates, BOOL ownsItems);
-    ~CSafeObjArray() override;
+    ~CSafeObjArray() LINKORY_OVERRIDE;
 
-    void RemoveAll() override;
-    void DeleteAll() override;
+    void RemoveAll() LINKORY_OVERRIDE;
+    void DeleteAll() LINKORY_OVERRIDE;
 };
 
 #endif

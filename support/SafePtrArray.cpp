@@ -21,7 +21,7 @@ void ReleaseRawItem(void* item)
 }  // namespace
 
 CSafePtrArray::CSafePtrArray(BOOL allowDuplicates, BOOL ownsItems)
-    : allowDuplicates(allowDuplicates), items(nullptr), capacity(0), count(0), ownsItems(ownsItems)
+    : allowDuplicates(allowDuplicates), items(NULL), capacity(0), count(0), ownsItems(ownsItems)
 {
     InitializeCriticalSection(&criticalSection);
 }
@@ -40,14 +40,14 @@ void CSafePtrArray::DestroyAndEmpty(DestroyItemFn destroy)
             destroy(items[i]);
     }
     LocalFree(items);
-    items = nullptr;
+    items = NULL;
     capacity = 0;
     count = 0;
 }
 
 void CSafePtrArray::RemoveAll()
 {
-    DestroyAndEmpty(ownsItems ? ReleaseRawItem : nullptr);
+    DestroyAndEmpty(ownsItems ? ReleaseRawItem : NULL);
 }
 
 void CSafePtrArray::DeleteAll()
@@ -110,7 +110,7 @@ void* CSafePtrArray::GetAt(int index)
 {
     CLock lock(&criticalSection);
     if (index < 0 || index >= count)
-        return nullptr;
+        return NULL;
     return items[index];
 }
 
@@ -179,10 +179,10 @@ void** CSafePtrArray::CopyItems(int* pCount)
 {
     CLock lock(&criticalSection);
     if (count == 0)
-        return nullptr;
+        return NULL;
     void** copy = new (std::nothrow) void*[count];
     if (!copy)
-        return nullptr;
+        return NULL;
     memcpy(copy, items, static_cast<size_t>(count) * sizeof(void*));
     if (pCount)
         *pCount = count;

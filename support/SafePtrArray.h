@@ -55,9 +55,6 @@ public:
     int GetCount() const { return count; }
     int GetCapacity() const { return capacity; }
 
-    CSafePtrArray(const CSafePtrArray&) = delete;
-    CSafePtrArray& operator=(const CSafePtrArray&) = delete;
-
 protected:
     typedef void (*DestroyItemFn)(void* item);
 
@@ -70,6 +67,11 @@ protected:
     int capacity;
     int count;
     BOOL ownsItems;
+
+private:
+    // Not copyable: declared and never defined.
+    CSafePtrArray(const CSafePtrArray&);
+    CSafePtrArray& operator=(const CSafePtrArray&);
 };
 
 #endif

@@ -27,13 +27,14 @@ BOOL OrdinalEqual(const WCHAR* a, const WCHAR* b)
 
 }  // namespace
 
-CSafeString::CSafeString() : buffer(nullptr), capacity(0), length(0)
+CSafeString::CSafeString() : buffer(NULL), capacity(0), length(0)
 {
     InitializeCriticalSection(&criticalSection);
 }
 
-CSafeString::CSafeString(const WCHAR* text, int length) : CSafeString()
+CSafeString::CSafeString(const WCHAR* text, int length) : buffer(NULL), capacity(0), length(0)
 {
+    InitializeCriticalSection(&criticalSection);
     Assign(text, length);
 }
 
@@ -43,7 +44,7 @@ CSafeString::~CSafeString()
         CLock lock(&criticalSection);
         CSafeString::Empty();
         LocalFree(buffer);
-        buffer = nullptr;
+        buffer = NULL;
         capacity = 0;
     }
     DeleteCriticalSection(&criticalSection);
@@ -54,12 +55,15 @@ DWORD CSafeString::Reserve(int n)
     if (n < 0)
         return ERROR_INVALID_PARAMETER;
     CLock lock(&criticalSection);
-    long long bytes = 2LL * n;
-    if (buffer && bytes <= capacity)
+    // Twice any int fits in 32 unsigned bits.
+    DWORD bytes = 2u * static_cast<DWORD>(n);
+    if (buffer && bytes <= static_cast<DWORD>(capacity))
         return ERROR_SUCCESS;
-    long long newCapacity = (bytes / kStorageStep + 1) * kStorageStep;
-    if (newCapacity >= INT_MAX)
+    // The new capacity, steps whole storage steps, must stay below INT_MAX.
+    DWORD steps = bytes / static_cast<DWORD>(kStorageStep) + 1;
+    if (steps > static_cast<DWORD>(INT_MAX / kStorageStep))
         return ERROR_NOT_ENOUGH_MEMORY;
+    int newCapacity = static_cast<int>(steps) * kStorageStep;
     SIZE_T blockSize = static_cast<SIZE_T>(newCapacity) + 1;
     WCHAR* block;
     if (!buffer)
@@ -69,7 +73,7 @@ DWORD CSafeString::Reserve(int n)
     if (!block)
         return ERROR_NOT_ENOUGH_MEMORY;
     buffer = block;
-    capacity = static_cast<int>(newCapacity);
+    capacity = newCapacity;
     return ERROR_SUCCESS;
 }
 
@@ -87,7 +91,7 @@ DWORD CSafeString::AssignMultiByte(const char* text, int byteLength)
         Empty();
         return ERROR_SUCCESS;
     }
-    int needed = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, byteLength, nullptr, 0);
+    int needed = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, byteLength, NULL, 0);
     if (needed < 0)
         needed = 0;
     CLock lock(&criticalSection);

@@ -69,10 +69,11 @@ public:
     // the pieces and the array.
     static CSafeObjArray* SplitText(const WCHAR* text, int length, const WCHAR* separators, BOOL quotes);
 
-    CSafeString(const CSafeString&) = delete;
-    CSafeString& operator=(const CSafeString&) = delete;
-
 private:
+    // Not copyable: declared and never defined.
+    CSafeString(const CSafeString&);
+    CSafeString& operator=(const CSafeString&);
+
     // A new string holding text[0..count-1], or null when either allocation fails.
     static CSafeString* NewPiece(const WCHAR* text, int count);
 

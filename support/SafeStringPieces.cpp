@@ -35,7 +35,7 @@ CSafeString* CSafeString::NewPiece(const WCHAR* text, int count)
     // The constructor swallows a failed Assign; a piece without its text is no piece.
     if (piece && count >= 1 && piece->GetLength() != count) {
         delete piece;
-        return nullptr;
+        return NULL;
     }
     return piece;
 }
@@ -58,25 +58,25 @@ CSafeObjArray* CSafeString::Split(const WCHAR* separators)
 {
     CLock lock(&criticalSection);
     if (!buffer)
-        return nullptr;
+        return NULL;
     return SplitText(buffer, length, separators, FALSE);
 }
 
 CSafeObjArray* CSafeString::SplitText(const WCHAR* text, int length, const WCHAR* separators, BOOL quotes)
 {
     if (!text)
-        return nullptr;
+        return NULL;
     if (!separators)
         separators = TEXT(" ");
     CSafeObjArray* pieces = new (std::nothrow) CSafeObjArray(FALSE, FALSE);
     if (!pieces)
-        return nullptr;
+        return NULL;
     if (!separators[0]) {
         CSafeString* whole = NewPiece(text, length < 0 ? -1 : length);
         if (!whole || pieces->Add(whole) != ERROR_SUCCESS) {
             delete whole;
             delete pieces;
-            return nullptr;
+            return NULL;
         }
         return pieces;
     }
@@ -104,7 +104,7 @@ CSafeObjArray* CSafeString::SplitText(const WCHAR* text, int length, const WCHAR
                 delete piece;
                 pieces->DeleteAll();
                 delete pieces;
-                return nullptr;
+                return NULL;
             }
         }
         start = i + 1;

@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "platform/FaultGuard.h"
+#include "support/GuardedCall.h"
 #include "platform/win32.h"
 
 namespace {

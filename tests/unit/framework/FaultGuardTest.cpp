@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "platform/FaultGuard.h"
+#include "support/GuardedCall.h"
 
 namespace {
 

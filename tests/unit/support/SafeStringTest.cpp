@@ -2,6 +2,7 @@
 // Tests of CSafeString: storage growth, pieces, trimming, numbers, formatting, failures.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 #include "support/SafeObjArray.h"
@@ -44,6 +45,35 @@ TEST_F(SafeStringTest, CapacityGrowsInStepsOf256Bytes)
     grown.Empty();
     EXPECT_EQ(grown.GetCapacity(), 512);
     EXPECT_EQ(TextOf(grown), u"");
+}
+
+TEST_F(SafeStringTest, ReserveRefusesCapacitiesOfIntMaxBeforeAskingTheHeap)
+{
+    // 1073741695 units need 2147483392 bytes, the largest capacity below INT_MAX: the heap
+    // is asked (and refuses a block that large). From one unit more on, the capacity would
+    // reach INT_MAX, and twice the count overflows an int at the top of the range.
+    struct Case {
+        int units;
+        DWORD result;
+        unsigned long attempts;
+    };
+    const Case kCases[] = {{1073741695, 8, 1}, {1073741696, 8, 0}, {INT_MAX - 1, 8, 0}, {INT_MAX, 8, 0},
+                           {-1, 87, 0}, {INT_MIN, 87, 0}};
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.units);
+        CSafeString s;
+        unsigned long before = sim::kernel::heap_allocation_count();
+        EXPECT_EQ(s.Reserve(c.units), c.result);
+        EXPECT_EQ(sim::kernel::heap_allocation_count() - before, c.attempts);
+        EXPECT_EQ(s.GetCapacity(), 0);
+    }
+    // A block that already holds the count is kept without a new allocation.
+    CSafeString held(TEXT("x"), -1);
+    unsigned long before = sim::kernel::heap_allocation_count();
+    EXPECT_EQ(held.Reserve(128), 0u);
+    EXPECT_EQ(held.Reserve(129), 0u);
+    EXPECT_EQ(held.GetCapacity(), 512);
+    EXPECT_EQ(sim::kernel::heap_allocation_count() - before, 1u);
 }
 
 TEST_F(SafeStringTest, StorageDecidesEqualityWithEmptyText)
