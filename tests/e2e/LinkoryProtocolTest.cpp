@@ -248,3 +248,26 @@ TEST_F(Linkory, TheWindowOfASecondInitializationStartsUnselected)
     EXPECT_EQ(sent("TODAYM_TOOKSELECTION " + std::to_string(reinterpret_cast<WPARAM>(window))), 1);
     EXPECT_EQ(host->selected(), int(item));
 }
+
+TEST_F(Linkory, InitializationWithoutARecordMakesNothing)
+{
+    StartHost();
+    HMODULE module = LoadLibraryW(Wide(LINKORY_DLL_PATH).c_str());
+    ASSERT_NE(module, (HMODULE)NULL);
+    auto init = reinterpret_cast<PFNCUSTOMINITIALIZEITEM>(
+        reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ORDINAL_INITIALIZEITEM))));
+    ASSERT_NE(init, nullptr);
+    const size_t blocks = sim::kernel::heap_stats().live_blocks;
+    EXPECT_EQ(init(nullptr, host->window()), (HWND)NULL);
+    EXPECT_EQ(sim::kernel::heap_stats().live_blocks, blocks) << "no table and no item for a missing record";
+    EXPECT_EQ(sim::user::live_classes(), 1u) << "only the host's class";
+
+    // A record then makes both, and the unload takes them back.
+    TODAYLISTITEM record = {};
+    record.fEnabled = TRUE;
+    HWND window = init(&record, host->window());
+    EXPECT_NE(window, (HWND)NULL);
+    EXPECT_GT(sim::kernel::heap_stats().live_blocks, blocks);
+    EXPECT_TRUE(FreeLibrary(module));
+    EXPECT_EQ(sim::kernel::heap_stats().live_blocks, blocks);
+}
