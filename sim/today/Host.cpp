@@ -223,8 +223,9 @@ bool Host::poll()
     if (changed) {
         layout();
         invalidate_all();
-        pump();
     }
+    // Idle again: a paint that could not happen before (no memory for it) is due now.
+    pump();
     return changed;
 }
 
