@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "e2e/E2EFixture.h"
+#include "sim/coredll/SimAcquire.h"
 
 namespace {
 
@@ -270,4 +271,35 @@ TEST_F(Linkory, InitializationWithoutARecordMakesNothing)
     EXPECT_GT(sim::kernel::heap_stats().live_blocks, blocks);
     EXPECT_TRUE(FreeLibrary(module));
     EXPECT_EQ(sim::kernel::heap_stats().live_blocks, blocks);
+}
+
+TEST_F(Linkory, IconsOfTheNextWindowHaveTheirSizeWhateverFailedForTheFirst)
+{
+    // Each GDI or window acquisition of the first load fails in turn; the icons of the window
+    // that a second initialization makes are 16 and 10 pixels at 96 dpi all the same.
+    StartHost();
+    unsigned long count = 0;
+    for (unsigned long n = 1; n == 1 || n <= count; ++n) {
+        SCOPED_TRACE("acquisition " + std::to_string(n) + " of the first load fails");
+        const unsigned long before = sim::acquire::acquisition_count();
+        sim::acquire::fail_nth(n);
+        Load();
+        sim::acquire::fail_off();
+        if (n == 1)
+            count = sim::acquire::acquisition_count() - before;
+        const size_t item = Load();
+        ASSERT_NE(Window(item), (HWND)NULL);
+        host->poll();
+        log.Start(Window(item));
+        InvalidateRect(Window(item), nullptr, TRUE);
+        UpdateWindow(Window(item));
+        const std::vector<sim::gdi::GdiCall> icons = Only("DrawIconEx");
+        ASSERT_EQ(icons.size(), 1u) << "the idle icon, without a toggle box";
+        EXPECT_EQ(icons[0].cx, 16);
+        EXPECT_EQ(icons[0].cy, 16);
+        log.Stop();
+        host->unload_all();
+        EXPECT_EQ(listener.leftovers, std::vector<std::string>{});
+    }
+    EXPECT_GE(count, 5u) << "window class, window, screen contexts and icons";
 }
