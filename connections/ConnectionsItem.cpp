@@ -13,7 +13,8 @@ const WORD kConnectedIcon = 101;
 const WORD kExpandIcon = 104;
 const WORD kCollapseIcon = 105;
 
-// The screen's density, read once for the library's life (-1 without a screen context).
+// The screen's density, read once for the library's life (-1 while no screen context was
+// available).
 bool dpiKnown = false;
 int dpiX = 0;
 int dpiY = 0;
@@ -79,7 +80,8 @@ void CConnectionsItem::OnAfterCreate()
     if (!dpiKnown) {
         dpiX = GetScreenDeviceCaps(LOGPIXELSX);
         dpiY = GetScreenDeviceCaps(LOGPIXELSY);
-        dpiKnown = true;
+        // Without a screen context now, the next window asks again rather than keep -1.
+        dpiKnown = dpiX >= 0 && dpiY >= 0;
     }
 
     // A second window for the same item loads the icons again; HICONs are released with

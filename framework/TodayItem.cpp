@@ -39,6 +39,8 @@ HWND CTodayItem::Create(HINSTANCE instance, TODAYLISTITEM* item, HWND parent)
 {
     if (item == NULL || !item->fEnabled)
         return NULL;
+    // The host passes the selection to a window; a new one has not been given it.
+    selected = FALSE;
     CBasicWnd::Create(instance, parent, WS_CHILD | WS_VISIBLE, WS_EX_TRANSPARENT, NULL, CW_USEDEFAULT,
                       CW_USEDEFAULT, kItemWidth, 0, NULL);
     OnAfterCreate();

@@ -32,107 +32,108 @@ bool RunGuarded(GuardedCall call, void* context)
 
 #elif defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 
-// GCC has no __try. A vectored handler sees a fault first; it rewrites the faulting
-// context so that execution resumes in recover(), which jumps back into the guard.
-// __builtin_setjmp/__builtin_longjmp restore registers only: the CRT's longjmp would
-// start an unwind through frames that the fault has already abandoned.
-#include <intrin.h>
-
+// GCC has no __try, so the guard registers a frame-based handler of its own, as __try does.
+// The system offers it an exception only after every deeper frame of the same thread has
+// declined it: a call that handles its own faults keeps them, a fault of another thread
+// never comes here, and every exception code is taken, RaiseException's included. The
+// handler jumps straight back into the guard. __builtin_setjmp/__builtin_longjmp restore
+// registers only: the CRT's longjmp would start an unwind through frames that the
+// exception has already abandoned.
 namespace {
 
+// Exception flags of an unwind pass, which only asks frames to clean up.
+const DWORD kUnwindFlags = 0x2 | 0x4;  // EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND
+
 struct GuardFrame {
-    void* jump[5];
-    GuardFrame* outer;
 #if defined(__i386__)
-    DWORD sehHead;  // the 32-bit exception-registration chain lives on the stack
+    // The 32-bit handler record, linked into the thread's chain. It comes first, so the
+    // handler's establisher frame is the guard frame itself.
+    EXCEPTION_REGISTRATION_RECORD registration;
 #endif
+    // The thread's chain of handler records when the guard began. The dispatcher links a
+    // record of its own while it calls a handler (Wine does so on 64-bit too); the jump
+    // out of the handler leaves it behind, so the chain is put back first.
+    EXCEPTION_REGISTRATION_RECORD* chain;
+    void* jump[5];
 };
 
-// A plain volatile global: mingw's emulated thread-local storage read from inside the
-// handler failed. The plug-in runs on the host's user-interface thread only.
-GuardFrame* volatile innermost = NULL;
-volatile LONG activeGuards = 0;
-PVOID handlerCookie = NULL;
-
-bool is_processor_fault(DWORD code)
+// The thread's information block, through its own address in it (NtCurrentTeb, without the
+// array-bounds warning that GCC gives for a segment read at offset 0).
+NT_TIB* thread_block()
 {
-    switch (code) {
-    case EXCEPTION_ACCESS_VIOLATION:
-    case EXCEPTION_IN_PAGE_ERROR:
-    case EXCEPTION_DATATYPE_MISALIGNMENT:
-    case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
-    case EXCEPTION_ILLEGAL_INSTRUCTION:
-    case EXCEPTION_PRIV_INSTRUCTION:
-    case EXCEPTION_INT_DIVIDE_BY_ZERO:
-    case EXCEPTION_INT_OVERFLOW:
-    case EXCEPTION_FLT_DENORMAL_OPERAND:
-    case EXCEPTION_FLT_DIVIDE_BY_ZERO:
-    case EXCEPTION_FLT_INEXACT_RESULT:
-    case EXCEPTION_FLT_INVALID_OPERATION:
-    case EXCEPTION_FLT_OVERFLOW:
-    case EXCEPTION_FLT_STACK_CHECK:
-    case EXCEPTION_FLT_UNDERFLOW:
+    NT_TIB* block;
+#if defined(__x86_64__)
+    __asm__("movq %%gs:0x30, %0" : "=r"(block));
+#else
+    __asm__("movl %%fs:0x18, %0" : "=r"(block));
+#endif
+    return block;
+}
+
+}  // namespace
+
+// Runs the call; a C++ throw ends here. Called from the frame that carries the handler.
+extern "C" __attribute__((used, noinline)) bool linkory_guard_invoke(GuardedCall call, void* context)
+{
+    try {
+        call(context);
         return true;
-    default:
-        // C++ throws (0x20474343) go on to the guard's catch (...); a stack overflow
-        // leaves no stack to recover on.
+    } catch (...) {
         return false;
     }
 }
 
-__attribute__((noreturn, noinline)) void recover()
+extern "C" __attribute__((used)) EXCEPTION_DISPOSITION NTAPI linkory_guard_handler(EXCEPTION_RECORD* record,
+                                                                                  PVOID establisher, CONTEXT*,
+                                                                                  PVOID)
 {
-    GuardFrame* frame = innermost;
-#if defined(__i386__)
-    __writefsdword(0, frame->sehHead);
+    if (record->ExceptionFlags & kUnwindFlags)
+        return ExceptionContinueSearch;
+#if defined(__x86_64__)
+    // The frame of linkory_guard_enter keeps the guard's address above its home space.
+    GuardFrame* frame = *reinterpret_cast<GuardFrame**>(static_cast<char*>(establisher) + 32);
+#else
+    GuardFrame* frame = static_cast<GuardFrame*>(establisher);
 #endif
+    thread_block()->ExceptionList = frame->chain;
     __builtin_longjmp(frame->jump, 1);
 }
 
-LONG CALLBACK on_exception(EXCEPTION_POINTERS* info)
-{
-    if (innermost == NULL || !is_processor_fault(info->ExceptionRecord->ExceptionCode))
-        return EXCEPTION_CONTINUE_SEARCH;
-    CONTEXT* context = info->ContextRecord;
-    // Resume in recover() as if it had been called: aligned stack, room for a return
-    // address, and well below whatever the faulting function was using.
 #if defined(__x86_64__)
-    DWORD64 sp = (context->Rsp - 256) & ~static_cast<DWORD64>(15);
-    context->Rsp = sp - 8;
-    context->Rip = reinterpret_cast<DWORD64>(&recover);
-#else
-    DWORD sp = (context->Esp - 256) & ~static_cast<DWORD>(15);
-    context->Esp = sp - 4;
-    context->Eip = reinterpret_cast<DWORD>(&recover);
+// 64-bit handlers come from the unwind tables: a small function whose table names the
+// guard's handler, between the guard and the call. Its frame: home space for the callee,
+// then the guard frame's address.
+extern "C" bool linkory_guard_enter(GuardedCall call, void* context, GuardFrame* frame);
+__asm__(
+    "\t.text\n"
+    "\t.p2align 4\n"
+    "\t.def linkory_guard_enter; .scl 3; .type 32; .endef\n"
+    "\t.seh_proc linkory_guard_enter\n"
+    "linkory_guard_enter:\n"
+    "\tsubq $40, %rsp\n"
+    "\t.seh_stackalloc 40\n"
+    "\t.seh_endprologue\n"
+    "\t.seh_handler linkory_guard_handler, @except\n"
+    "\tmovq %r8, 32(%rsp)\n"
+    "\tcall linkory_guard_invoke\n"
+    "\tnop\n"
+    "\taddq $40, %rsp\n"
+    "\tret\n"
+    "\t.seh_endproc\n");
 #endif
-    return EXCEPTION_CONTINUE_EXECUTION;
-}
 
-// The handler is registered only while a guard runs, so an unloaded module leaves none.
-void acquire_handler()
-{
-    if (activeGuards++ == 0)
-        handlerCookie = AddVectoredExceptionHandler(1, on_exception);
-}
+namespace {
 
-void release_handler()
-{
-    if (--activeGuards == 0 && handlerCookie != NULL) {
-        RemoveVectoredExceptionHandler(handlerCookie);
-        handlerCookie = NULL;
-    }
-}
-
-bool run_frame(GuardFrame* frame, GuardedCall call, void* context)
+__attribute__((noinline)) bool run_frame(GuardFrame* frame, GuardedCall call, void* context)
 {
     volatile bool completed = false;
     if (__builtin_setjmp(frame->jump) == 0) {
-        innermost = frame;
-        try {
-            call(context);
-            completed = true;
-        } catch (...) {
-        }
+#if defined(__x86_64__)
+        completed = linkory_guard_enter(call, context, frame);
+#else
+        thread_block()->ExceptionList = &frame->registration;
+        completed = linkory_guard_invoke(call, context);
+#endif
     }
     return completed;
 }
@@ -142,14 +143,14 @@ bool run_frame(GuardFrame* frame, GuardedCall call, void* context)
 bool RunGuarded(GuardedCall call, void* context)
 {
     GuardFrame frame;
-    frame.outer = innermost;
+    frame.chain = thread_block()->ExceptionList;
 #if defined(__i386__)
-    frame.sehHead = __readfsdword(0);
+    frame.registration.Next = frame.chain;
+    frame.registration.Handler = linkory_guard_handler;
 #endif
-    acquire_handler();
     bool completed = run_frame(&frame, call, context);
-    innermost = frame.outer;
-    release_handler();
+    // After a normal return and after the jump alike, the chain is what it was before.
+    thread_block()->ExceptionList = frame.chain;
     return completed;
 }
 

@@ -8,17 +8,21 @@
 #                                       build/fuzz/crashes/
 #
 # Targets: fuzz_intl_file (language-file loader), fuzz_item_format (header and detail lines
-# with translated texts), fuzz_connmgr_model (the item fed arbitrary Connection Manager models).
+# with translated texts), fuzz_connmgr_model (the item fed arbitrary Connection Manager models),
+# fuzz_scenario (todaysim's scenario reader, seeded from tests/data/scenarios).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test
 
 # seconds of the bounded run, per target
-declare -A bounded=([fuzz_intl_file]=30 [fuzz_item_format]=15 [fuzz_connmgr_model]=15)
+declare -A bounded=([fuzz_intl_file]=30 [fuzz_item_format]=15 [fuzz_connmgr_model]=15 [fuzz_scenario]=15)
 # longest input, per target: language files grow past one string growth step well within it
-declare -A max_len=([fuzz_intl_file]=1024 [fuzz_item_format]=2048 [fuzz_connmgr_model]=4096)
-# seed folder and dictionary, per target
-declare -A seeds=([fuzz_intl_file]=intl_file [fuzz_item_format]=item_format [fuzz_connmgr_model]=connmgr_model)
+declare -A max_len=([fuzz_intl_file]=1024 [fuzz_item_format]=2048 [fuzz_connmgr_model]=4096 [fuzz_scenario]=4096)
+# dictionary (fuzz/dict/NAME.dict) and seed folder, per target
+declare -A seeds=([fuzz_intl_file]=intl_file [fuzz_item_format]=item_format [fuzz_connmgr_model]=connmgr_model
+                  [fuzz_scenario]=scenario)
+declare -A seed_dir=([fuzz_intl_file]=fuzz/corpus/intl_file [fuzz_item_format]=fuzz/corpus/item_format
+                     [fuzz_connmgr_model]=fuzz/corpus/connmgr_model [fuzz_scenario]=tests/data/scenarios)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
@@ -47,14 +51,14 @@ if [ "${1:-}" = "--long" ]; then
   mkdir -p "$corpus" build/fuzz/crashes
   # shellcheck disable=SC2046
   exec "$bin/$target" $(options_for "$target") -runs="$runs" \
-    -artifact_prefix=build/fuzz/crashes/ "$corpus" "fuzz/corpus/${seeds[$target]}"
+    -artifact_prefix=build/fuzz/crashes/ "$corpus" "${seed_dir[$target]}"
 fi
 
 status=0
-for target in fuzz_intl_file fuzz_item_format fuzz_connmgr_model; do
+for target in fuzz_intl_file fuzz_item_format fuzz_connmgr_model fuzz_scenario; do
   # A scratch copy: the bounded run must not grow the seed corpus in the repository.
   work=$(mktemp -d)
-  cp -r "fuzz/corpus/${seeds[$target]}/." "$work/"
+  cp -r "${seed_dir[$target]}/." "$work/"
   echo "fuzz: $target for ${bounded[$target]} s"
   # shellcheck disable=SC2046
   if ! "$bin/$target" $(options_for "$target") -max_total_time="${bounded[$target]}" \

@@ -99,8 +99,9 @@ LRESULT Host::handle(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_PAINT: {
         PAINTSTRUCT ps;
-        BeginPaint(hwnd_, &ps);
-        EndPaint(hwnd_, &ps);
+        // Short of memory there is no paint to end; the window stays invalid.
+        if (BeginPaint(hwnd_, &ps))
+            EndPaint(hwnd_, &ps);
         return 0;
     }
     case TODAYM_GETCOLOR:
@@ -222,8 +223,9 @@ bool Host::poll()
     if (changed) {
         layout();
         invalidate_all();
-        pump();
     }
+    // Idle again: a paint that could not happen before (no memory for it) is due now.
+    pump();
     return changed;
 }
 

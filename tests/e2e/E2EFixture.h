@@ -43,6 +43,10 @@ public:
         if (onPoll)
             onPoll(item, answer, cyp);
     }
+    void request(const char* message, WPARAM wParam, LPARAM, LRESULT) override
+    {
+        requests.push_back(std::string(message) + " " + std::to_string(wParam));
+    }
     void unloaded(size_t, const std::vector<std::string>& left) override
     {
         leftovers.insert(leftovers.end(), left.begin(), left.end());
@@ -50,6 +54,7 @@ public:
 
     std::function<void(size_t, BOOL, DWORD)> onPoll;
     std::vector<std::string> leftovers;
+    std::vector<std::string> requests;  // "TODAYM_GETCOLOR 268435460": name and wParam
 };
 
 class E2EFixture : public SimFixture {

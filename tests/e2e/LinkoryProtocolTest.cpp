@@ -2,7 +2,10 @@
 // Linkory.dll in the Today host: load, polls, connections coming and going, taps and keys.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "e2e/E2EFixture.h"
+#include "sim/coredll/SimAcquire.h"
 
 namespace {
 
@@ -211,4 +214,92 @@ TEST_F(Linkory, TwoDestinationsWithOneGuidShowTheFirst)
     Lines drawn = Texts();
     ASSERT_FALSE(drawn.empty());
     EXPECT_EQ(drawn.back(), u"Connected to: First");
+}
+
+TEST_F(Linkory, TheWindowOfASecondInitializationStartsUnselected)
+{
+    cm::set_model(OneUp());
+    Load();
+    host->poll();
+    ASSERT_TRUE(host->select(0));
+    // The second initialization replaces the selected window; the host offers the new one nothing.
+    const size_t item = Load();
+    HWND window = Window(item);
+    ASSERT_NE(window, (HWND)NULL);
+    EXPECT_FALSE(IsWindow(Window(0)));
+    host->poll();
+    auto sent = [&](const std::string& request) {
+        return std::count(listener.requests.begin(), listener.requests.end(), request);
+    };
+    const std::string highlight = "TODAYM_GETCOLOR " + std::to_string(TODAYCOLOR_HIGHLIGHT);
+    const std::string highlightedText = "TODAYM_GETCOLOR " + std::to_string(TODAYCOLOR_HIGHLIGHTEDTEXT);
+    const std::string text = "TODAYM_GETCOLOR " + std::to_string(TODAYCOLOR_TEXT);
+
+    listener.requests.clear();
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+    EXPECT_EQ(sent("TODAYM_DRAWWATERMARK 0"), 1) << "the background is the watermark";
+    EXPECT_EQ(sent(text), 1);
+    EXPECT_EQ(sent(highlight) + sent(highlightedText), 0) << "nothing is drawn highlighted";
+
+    // A tap beside the toggle box asks for the selection, which the host then gives.
+    listener.requests.clear();
+    const RECT where = host->item_rect(item);
+    ASSERT_TRUE(host->tap(where.left + 100, where.top + 8));
+    EXPECT_EQ(sent("TODAYM_TOOKSELECTION " + std::to_string(reinterpret_cast<WPARAM>(window))), 1);
+    EXPECT_EQ(host->selected(), int(item));
+}
+
+TEST_F(Linkory, InitializationWithoutARecordMakesNothing)
+{
+    StartHost();
+    HMODULE module = LoadLibraryW(Wide(LINKORY_DLL_PATH).c_str());
+    ASSERT_NE(module, (HMODULE)NULL);
+    auto init = reinterpret_cast<PFNCUSTOMINITIALIZEITEM>(
+        reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ORDINAL_INITIALIZEITEM))));
+    ASSERT_NE(init, nullptr);
+    const size_t blocks = sim::kernel::heap_stats().live_blocks;
+    EXPECT_EQ(init(nullptr, host->window()), (HWND)NULL);
+    EXPECT_EQ(sim::kernel::heap_stats().live_blocks, blocks) << "no table and no item for a missing record";
+    EXPECT_EQ(sim::user::live_classes(), 1u) << "only the host's class";
+
+    // A record then makes both, and the unload takes them back.
+    TODAYLISTITEM record = {};
+    record.fEnabled = TRUE;
+    HWND window = init(&record, host->window());
+    EXPECT_NE(window, (HWND)NULL);
+    EXPECT_GT(sim::kernel::heap_stats().live_blocks, blocks);
+    EXPECT_TRUE(FreeLibrary(module));
+    EXPECT_EQ(sim::kernel::heap_stats().live_blocks, blocks);
+}
+
+TEST_F(Linkory, IconsOfTheNextWindowHaveTheirSizeWhateverFailedForTheFirst)
+{
+    // Each GDI or window acquisition of the first load fails in turn; the icons of the window
+    // that a second initialization makes are 16 and 10 pixels at 96 dpi all the same.
+    StartHost();
+    unsigned long count = 0;
+    for (unsigned long n = 1; n == 1 || n <= count; ++n) {
+        SCOPED_TRACE("acquisition " + std::to_string(n) + " of the first load fails");
+        const unsigned long before = sim::acquire::acquisition_count();
+        sim::acquire::fail_nth(n);
+        Load();
+        sim::acquire::fail_off();
+        if (n == 1)
+            count = sim::acquire::acquisition_count() - before;
+        const size_t item = Load();
+        ASSERT_NE(Window(item), (HWND)NULL);
+        host->poll();
+        log.Start(Window(item));
+        InvalidateRect(Window(item), nullptr, TRUE);
+        UpdateWindow(Window(item));
+        const std::vector<sim::gdi::GdiCall> icons = Only("DrawIconEx");
+        ASSERT_EQ(icons.size(), 1u) << "the idle icon, without a toggle box";
+        EXPECT_EQ(icons[0].cx, 16);
+        EXPECT_EQ(icons[0].cy, 16);
+        log.Stop();
+        host->unload_all();
+        EXPECT_EQ(listener.leftovers, std::vector<std::string>{});
+    }
+    EXPECT_GE(count, 5u) << "window class, window, screen contexts and icons";
 }

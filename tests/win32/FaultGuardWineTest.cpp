@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The fault guard on Win32 under Wine: real processor exceptions and C++ throws end the guarded
-// call, guards nest, and a fault outside every guard still reaches the process's own handlers.
+// The fault guard on Win32 under Wine: real processor exceptions, raised exceptions and C++
+// throws end the guarded call, guards nest, a handler deeper than the guard keeps what it
+// handles, and faults of other threads or outside every guard reach their own handlers.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -77,6 +78,16 @@ LONG CALLBACK test_handler(EXCEPTION_POINTERS* info)
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
+// A process-wide handler that only counts what it is shown.
+volatile LONG watcherHits = 0;
+
+LONG CALLBACK watch_handler(EXCEPTION_POINTERS* info)
+{
+    if (info->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION)
+        ++watcherHits;
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
 // Runs fault() with the test's handler behind every other one; true when the handler took it.
 __attribute__((noinline)) bool reaches_test_handler(void (*fault)())
 {
@@ -145,12 +156,95 @@ TEST(WineFaultGuard, FaultOutsideEveryGuardGoesToTheProcessHandlers)
     EXPECT_TRUE(reaches_test_handler(read_wild));
     EXPECT_EQ(testHandlerHits, 1);
 
-    // Inside a guard, the guard answers first and the process handler never sees it.
-    testHandlerHits = 0;
-    PVOID handler = AddVectoredExceptionHandler(0, test_handler);
-    testArmed = true;
+    // Inside a guard, a process-wide handler that declines is asked first, as the system
+    // asks vectored handlers before any frame's, and the guard then takes the fault.
+    watcherHits = 0;
+    PVOID handler = AddVectoredExceptionHandler(0, watch_handler);
     EXPECT_FALSE(RunGuardedCall([] { read_wild(); }));
-    testArmed = false;
     RemoveVectoredExceptionHandler(handler);
-    EXPECT_EQ(testHandlerHits, 0);
+    EXPECT_EQ(watcherHits, 1);
+}
+
+TEST(WineFaultGuard, EveryRaisedExceptionEndsTheCall)
+{
+    const struct {
+        DWORD code;
+        DWORD flags;
+    } kRaised[] = {
+        {0xE0000001, 0},                          // an application's own code
+        {0xE0000002, EXCEPTION_NONCONTINUABLE},   // one that cannot be resumed
+        {0xC000000D, 0},                          // a system code (invalid parameter) no processor raises
+    };
+    for (const auto& raised : kRaised) {
+        SCOPED_TRACE(testing::Message() << std::hex << raised.code << " flags " << raised.flags);
+        bool after = false;
+        EXPECT_FALSE(RunGuardedCall([&] {
+            ULONG_PTR argument = 0;
+            RaiseException(raised.code, raised.flags, 1, &argument);
+            after = true;
+        }));
+        EXPECT_FALSE(after);
+    }
+    int runs = 0;
+    EXPECT_TRUE(RunGuardedCall([&] { ++runs; }));
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(WineFaultGuard, AHandlerDeeperThanTheGuardKeepsWhatItHandles)
+{
+    bool finished = false;
+    BOOL bad = FALSE;
+    EXPECT_TRUE(RunGuardedCall([&] {
+        // The system's probe takes its own access violation.
+        bad = IsBadReadPtr(reinterpret_cast<const void*>(0x10), 4);
+        try {
+            throw_exception();
+        } catch (const std::exception&) {
+        }
+        finished = true;
+    }));
+    EXPECT_TRUE(bad);
+    EXPECT_TRUE(finished);
+}
+
+namespace {
+
+struct ThreadFault {
+    HANDLE inGuard;   // the main thread is inside its guarded call
+    HANDLE faulted;   // the other thread is done
+    bool tookIt;      // the other thread's fault reached the test's own handler
+};
+
+DWORD WINAPI fault_elsewhere(void* parameter)
+{
+    ThreadFault* shared = static_cast<ThreadFault*>(parameter);
+    WaitForSingleObject(shared->inGuard, INFINITE);
+    shared->tookIt = reaches_test_handler(read_wild);
+    SetEvent(shared->faulted);
+    return 0;
+}
+
+}  // namespace
+
+TEST(WineFaultGuard, AnotherThreadsFaultIsNotTheGuardsToTake)
+{
+    ThreadFault shared = {CreateEventW(nullptr, TRUE, FALSE, nullptr), CreateEventW(nullptr, TRUE, FALSE, nullptr),
+                          false};
+    ASSERT_TRUE(shared.inGuard && shared.faulted);
+    testHandlerHits = 0;
+    HANDLE thread = CreateThread(nullptr, 0, fault_elsewhere, &shared, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    bool finished = false;
+    EXPECT_TRUE(RunGuardedCall([&] {
+        SetEvent(shared.inGuard);
+        WaitForSingleObject(shared.faulted, INFINITE);
+        finished = true;
+    })) << "the guarded call was ended by a fault it did not make";
+    EXPECT_TRUE(finished);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_TRUE(shared.tookIt);
+    EXPECT_EQ(testHandlerHits, 1);
+    CloseHandle(shared.inGuard);
+    CloseHandle(shared.faulted);
 }

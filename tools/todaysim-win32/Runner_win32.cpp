@@ -45,6 +45,7 @@ private:
     void tap(Event event, const Step& step) override;
     void write_picture(const std::string& path) override { write_png(path, window_picture(host_->window())); }
     void check_violations() override;
+    void run_short(const Step& step) override;
 
     const Options& options_;
     const Scenario& scenario_;
@@ -63,6 +64,13 @@ void Run::check_violations()
         log_.add(violation);
         ++violations_;
     }
+}
+
+// Wine's heap, GDI and windows are the system's: nothing here can make them fail.
+void Run::run_short(const Step& step)
+{
+    throw usage_error("todaysim: " + scenario_.file + ": " + step_name(step.kind) +
+                      " needs the simulated device; under Wine the heap and GDI are the system's");
 }
 
 // Where the toggle box is, only the item's drawing tells, which a Win32 host does not see:
@@ -89,6 +97,9 @@ int Run::go()
         throw options_.dll.empty() ? run_error("todaysim: " + dll + " not found; build the Linkory target or pass --dll")
                                    : usage_error("todaysim: --dll " + dll + ": no such file");
     configure_device(device, !scenario_.file.empty() || options_.language.has_value());
+    for (const Step& step : scenario_.steps)
+        if (step.kind == StepKind::GdiFailsFrom || step.kind == StepKind::HeapFailsFrom)
+            run_short(step);
     Staging staging(dll, scenario_.language_files);
     if (options_.trace)
         trace_.open(*options_.trace);

@@ -11,6 +11,8 @@
 #include <cstring>
 
 #include "sim/cellcore/SimConnMgr.h"
+#include "sim/coredll/SimAcquire.h"
+#include "sim/coredll/SimKernel.h"
 #include "sim/loader/SimLoader.h"
 #include "sim/today/Host.h"
 #include "sim/today/SimLeftovers.h"
@@ -69,6 +71,7 @@ private:
     void tap(Event event, const Step& step) override;
     void write_picture(const std::string& path) override { write_png(path, screen_picture()); }
     void check_violations() override;
+    void run_short(const Step& step) override;
     void print_text(const Device& device);
 
     const Options& options_;
@@ -82,6 +85,15 @@ void Run::check_violations()
         std::fprintf(stderr, "todaysim: device violation: %s\n", violation.c_str());
         ++violations_;
     }
+}
+
+void Run::run_short(const Step& step)
+{
+    const unsigned long from = static_cast<unsigned long>(step.fails_from.value_or(0));
+    if (step.kind == StepKind::HeapFailsFrom)
+        from ? sim::kernel::heap_fail_from(from) : sim::kernel::heap_fail_off();
+    else
+        from ? sim::acquire::fail_from(from) : sim::acquire::fail_off();
 }
 
 void Run::tap(Event event, const Step& step)

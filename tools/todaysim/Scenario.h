@@ -55,6 +55,8 @@ enum class StepKind {
     QueryFails,
     EnumFailsAt,
     Png,
+    GdiFailsFrom,
+    HeapFailsFrom,
 };
 
 struct Step {
@@ -66,6 +68,7 @@ struct Step {
     std::optional<uint32_t> hresult;         // QueryFails; empty: queries succeed again
     std::optional<int> enum_index;           // EnumFailsAt; empty: no failure
     std::string path;                        // Png
+    std::optional<int> fails_from;           // GdiFailsFrom, HeapFailsFrom; empty: none fails
 };
 
 struct Scenario {

@@ -333,9 +333,13 @@ Step Checker::step(const json& object, const std::string& path) const
         step.path = text(value, field, "the name of a PNG file to write");
         if (step.path.empty())
             fail(field, "expected the name of a PNG file to write");
+    } else if (name == "gdi_fails_from" || name == "heap_fails_from") {
+        step.kind = name == "gdi_fails_from" ? StepKind::GdiFailsFrom : StepKind::HeapFailsFrom;
+        if (!value.is_null())
+            step.fails_from = integer(value, field, 1, 2147483647, "a count from 1 (the next call), or null");
     } else {
         fail(field, "unknown step (expected poll, tap, action, select, deselect, connections, "
-                    "destinations, query_fails, enum_fails_at or png)");
+                    "destinations, query_fails, enum_fails_at, gdi_fails_from, heap_fails_from or png)");
     }
     return step;
 }

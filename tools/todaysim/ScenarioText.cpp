@@ -42,7 +42,7 @@ const StatusName kStatusNames[] = {
 
 const char* const kStepNames[] = {"poll", "tap", "action", "select", "deselect",
                                   "connections", "destinations", "query_fails",
-                                  "enum_fails_at", "png"};
+                                  "enum_fails_at", "png", "gdi_fails_from", "heap_fails_from"};
 
 int hex_digit(char c)
 {

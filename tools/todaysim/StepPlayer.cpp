@@ -141,6 +141,12 @@ void StepPlayer::play(size_t index, const Step& step)
         else
             sim::cellcore::stop_failing_enumeration();
         return;
+    case StepKind::GdiFailsFrom:
+    case StepKind::HeapFailsFrom:
+        event["from"] = step.fails_from ? Event(*step.fails_from) : Event(nullptr);
+        log_.add(event);
+        run_short(step);
+        return;
     case StepKind::Png:
         event["path"] = step.path;
         log_.add(event);

@@ -41,6 +41,9 @@ protected:
     // A tap step: `event` has its index and name; the tap completes and adds it.
     virtual void tap(Event event, const Step& step) = 0;
     virtual void write_picture(const std::string& path) = 0;
+    // A gdi_fails_from or heap_fails_from step: from its n-th call on (counted from the step)
+    // every such call of the device fails, until a step with null or the end of the run.
+    virtual void run_short(const Step& step) = 0;
     // Logs the misuse recorded since the last check and counts it in violations_.
     virtual void check_violations() = 0;
 

@@ -5,6 +5,7 @@
 
 #include "sim/common/ModuleResources.h"
 #include "sim/common/Violations.h"
+#include "sim/coredll/SimAcquire.h"
 #include "sim/coredll/gdi/gdi_internal.h"
 #include "sim/coredll/gdi/ico.h"
 
@@ -70,6 +71,8 @@ extern "C" HANDLE WINAPI LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type,
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
+    if (sim::acquire::injected_failure(sim::acquire::Kind::Icon))
+        return nullptr;
     auto id = static_cast<uint16_t>(reinterpret_cast<uintptr_t>(name));
     if (!sim::has_resource_type(instance, SIM_RT_GROUP_ICON)) {
         SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sim/common/Violations.h"
+#include "sim/coredll/SimAcquire.h"
 #include "sim/coredll/gdi/gdi_internal.h"
 
 namespace sim::gdi {
@@ -151,6 +152,8 @@ extern "C" HGDIOBJ WINAPI GetStockObject(int index)
 extern "C" HBRUSH WINAPI CreateSolidBrush(COLORREF color)
 {
     std::lock_guard<std::recursive_mutex> guard(gdi_lock());
+    if (sim::acquire::injected_failure(sim::acquire::Kind::Brush))
+        return nullptr;
     return reinterpret_cast<HBRUSH>(state().objects.add(std::make_unique<GdiObject>(brush(color))));
 }
 
@@ -163,6 +166,8 @@ extern "C" HFONT WINAPI CreateFontIndirectW(const LOGFONTW* lf)
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
+    if (sim::acquire::injected_failure(sim::acquire::Kind::Font))
+        return nullptr;
     auto object = std::make_unique<GdiObject>();
     object->kind = ObjectKind::Font;
     object->font = *lf;

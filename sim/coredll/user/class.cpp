@@ -4,6 +4,7 @@
 #include <string>
 
 #include "sim/common/Violations.h"
+#include "sim/coredll/SimAcquire.h"
 #include "sim/coredll/user/window_manager.h"
 
 namespace sim::user {
@@ -115,6 +116,8 @@ extern "C" ATOM WINAPI RegisterClassW(const WNDCLASSW* wc)
         return fail_register(ERROR_INVALID_PARAMETER, "class menus are not supported");
     if (find_class(wc->lpszClassName))
         return fail_register(ERROR_CLASS_ALREADY_EXISTS);
+    if (sim::acquire::injected_failure(sim::acquire::Kind::Class))
+        return 0;
 
     auto cls = std::make_unique<WindowClass>();
     cls->name = wc->lpszClassName;

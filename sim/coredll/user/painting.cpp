@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "sim/common/Violations.h"
+#include "sim/coredll/SimAcquire.h"
 #include "sim/coredll/gdi/gdi_user.h"
 #include "sim/coredll/user/window_manager.h"
 
@@ -150,12 +151,17 @@ extern "C" HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT ps)
     }
     if (window->paint_dc)
         close_paint(*window, "BeginPaint again before EndPaint");
+    // Short of memory, nothing is validated: the window asks to be painted again.
+    ++window->begin_paints;
+    if (sim::acquire::injected_failure(sim::acquire::Kind::Paint)) {
+        std::memset(ps, 0, sizeof *ps);
+        return nullptr;
+    }
 
     const RECT paint = window->update_pending ? rect_intersect(window->update_rect, client_rect(*window)) : RECT{};
     const bool erase = window->update_pending && window->erase_pending;
     window->update_pending = window->erase_pending = false;
     window->update_rect = RECT{};
-    ++window->begin_paints;
 
     const POINT origin = client_origin(*window);
     const RECT clip = rect_intersect(visible_clip(*window), rect_offset(paint, origin.x, origin.y));
@@ -211,6 +217,10 @@ extern "C" HDC WINAPI GetDC(HWND hwnd)
 {
     State& s = state();
     HDC dc;
+    if (hwnd && !find_window(hwnd, "GetDC"))
+        return nullptr;
+    if (sim::acquire::injected_failure(sim::acquire::Kind::DeviceContext))
+        return nullptr;
     if (!hwnd) {
         if (s.fail_screen_dc) {
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -218,9 +228,7 @@ extern "C" HDC WINAPI GetDC(HWND hwnd)
         }
         dc = sim::gdi::open_dc(nullptr, POINT{0, 0}, sim::gdi::screen_rect());
     } else {
-        Window* window = find_window(hwnd, "GetDC");
-        if (!window)
-            return nullptr;
+        Window* window = peek_window(hwnd);
         dc = sim::gdi::open_dc(hwnd, client_origin(*window), visible_clip(*window));
     }
     if (!dc) {

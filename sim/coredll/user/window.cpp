@@ -4,6 +4,7 @@
 #include <string>
 
 #include "sim/common/Violations.h"
+#include "sim/coredll/SimAcquire.h"
 #include "sim/coredll/gdi/gdi_user.h"
 #include "sim/coredll/user/window_manager.h"
 
@@ -124,6 +125,8 @@ extern "C" HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
     std::string why = check_create(style, exStyle, parent, menu, error);
     if (!why.empty())
         return fail_create(error, why);
+    if (sim::acquire::injected_failure(sim::acquire::Kind::Window))
+        return nullptr;
 
     const bool child = (style & WS_CHILD) != 0;
     const RECT screen = sim::gdi::screen_rect();

@@ -2,6 +2,7 @@
 // CTodayItem: scale factor, creation, selection, background and other messages.
 #include <gtest/gtest.h>
 
+#include "platform/FaultGuard.h"
 #include "support/GdiLog.h"
 #include "unit/framework/FrameworkFixture.h"
 
@@ -191,4 +192,17 @@ TEST_F(TodayItem, BackgroundIsWatermarkHighlightOrCustom)
     HDC dc = GetDC(item->Window());
     EXPECT_EQ(Send(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc)), 1);
     ReleaseDC(item->Window(), dc);
+}
+
+TEST_F(TodayItem, PollWithoutARecordRefreshesWithoutFaulting)
+{
+    Make();
+    item->heightOnRefresh = 40;
+    LRESULT answer = -1;
+    // Straight to the item: the window procedure's guard would turn a fault into the same 0.
+    EXPECT_TRUE(RunGuardedCall([&] {
+        answer = item->WindowProc(item->Window(), WM_TODAYCUSTOM_QUERYREFRESHCACHE, 0, 0);
+    })) << "the poll faulted";
+    EXPECT_EQ(answer, FALSE);
+    EXPECT_EQ(item->calls, std::vector<std::string>{"OnQueryRefreshCache"});
 }

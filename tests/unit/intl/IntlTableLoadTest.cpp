@@ -195,4 +195,24 @@ TEST_F(IntlTableLoadTest, EveryAllocationFailureLeavesAWholeOrEmptyTable)
     EXPECT_GE(n - 1, 40u);
 }
 
+// Each line counts with one unit for its break: a file of exactly 65,536 such units loads,
+// one unit more is refused whole.
+TEST_F(IntlTableLoadTest, FileLimitIsSixtyFiveThousandFiveHundredThirtySixUnits)
+{
+    for (int over : {0, 1}) {
+        SCOPED_TRACE(over ? "one unit over the limit" : "exactly at the limit");
+        std::string text = "[Main]\n1=Hallo\n";
+        int units = 7 + 8;
+        while (65536 - units > 4096) {
+            text += std::string(4095, ';') + "\n";
+            units += 4096;
+        }
+        text += std::string(size_t(65536 - units - 1 + over), ';');
+        folder.WriteLanguage("limit.intl", text, "\r\n", true);
+        CIntlTable table;
+        EXPECT_EQ(table.LoadFile(folder.WidePathOf("limit.intl").c_str()), over ? DWORD(ERROR_FILE_CORRUPT) : 0u);
+        EXPECT_EQ(Dump(table), over ? u"" : u"[Main]{1=Hallo|}");
+    }
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <new>
+#include <vector>
 
 #include "support/SafeObjArray.h"
 #include "support/SafePtrArray.h"
@@ -25,6 +26,14 @@ public:
     CNotifyingArray() : CSafePtrArray(FALSE, FALSE) {}
     void OnChanged() override { ++changes; }
     int changes = 0;
+};
+
+// Records, for each notification, how many locks the thread holds: the array's must be one.
+class CLockCheckingArray : public CSafePtrArray {
+public:
+    CLockCheckingArray() : CSafePtrArray(FALSE, FALSE) {}
+    void OnChanged() override { held.push_back(sim::kernel::held_critical_sections()); }
+    std::vector<size_t> held;
 };
 
 // An element that knows how often it was destroyed, through which base.
@@ -223,6 +232,32 @@ TEST_F(SafePtrArrayTest, ObjArrayDestroysOwnedObjectsOnce)
         delete[] items;
         EXPECT_EQ(total(), 4);
     }
+}
+
+TEST_F(SafePtrArrayTest, RemovedItemsAreNotReachablePastTheCount)
+{
+    CSafePtrArray a(FALSE, FALSE);
+    for (int i = 1; i <= 3; ++i)
+        ASSERT_EQ(a.Add(P(i)), 0u);
+    // The spare slots still hold the pointers that moved down or went away.
+    ASSERT_EQ(a.RemoveAt(0), 0u);
+    EXPECT_EQ(a.GetAt(2), nullptr);
+    ASSERT_EQ(a.Remove(P(3)), 0u);
+    EXPECT_EQ(a.GetAt(1), nullptr);
+    EXPECT_EQ(a.GetAt(0), P(2));
+}
+
+TEST_F(SafePtrArrayTest, ChangesAreReportedUnderTheArraysLock)
+{
+    CLockCheckingArray a;
+    const size_t before = sim::kernel::held_critical_sections();
+    ASSERT_EQ(a.Add(P(1)), 0u);
+    ASSERT_EQ(a.Add(P(2)), 0u);
+    ASSERT_EQ(a.InsertAt(0, P(3)), 0u);
+    ASSERT_EQ(a.SetAt(0, P(4)), 0u);
+    ASSERT_EQ(a.RemoveAt(1), 0u);
+    EXPECT_EQ(a.held, std::vector<size_t>(5, before + 1)) << "Add, Add, InsertAt, SetAt, RemoveAt";
+    EXPECT_EQ(sim::kernel::held_critical_sections(), before);
 }
 
 }  // namespace
