@@ -201,6 +201,12 @@ Exit status: 0 success, 1 the run failed, 2 bad usage or a bad scenario.
 )";
 }
 
+int default_font_size(int dpi_y)
+{
+    // The system font is 9 points; a point is 1/72 inch, rounded to whole pixels.
+    return (9 * dpi_y + 36) / 72;
+}
+
 Device effective_device(const Scenario& scenario, const Options& options)
 {
     Device device = scenario.device;
@@ -210,6 +216,8 @@ Device effective_device(const Scenario& scenario, const Options& options)
     }
     if (options.font_size_set)
         device.font_size = options.font_size;
+    else if (!device.font_size_given)
+        device.font_size = default_font_size(device.dpi_y);
     if (options.language)
         device.language = *options.language;
     // A Pocket PC screen is 240 x 320 at 96 dpi and keeps its physical size at other densities.

@@ -45,6 +45,9 @@ bool parse_dpi(const std::string& text, Dpi& dpi);
 // Parses a language identifier written in hexadecimal, with or without 0x: "0407", "0x0407".
 bool parse_language(const std::string& text, uint16_t& language);
 
+// The shell's UI font in pixels at a vertical density: 9 points (12 px at 96 dpi, 24 at 192).
+int default_font_size(int dpi_y);
+
 // The scenario's device with the command line's overrides applied and the screen size filled in.
 Device effective_device(const Scenario& scenario, const Options& options);
 
