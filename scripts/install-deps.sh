@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libfreetype-dev libfontconfig-dev libpng-dev nlohmann-json3-dev
+  libfreetype-dev libfontconfig-dev libpng-dev nlohmann-json3-dev libsdl2-dev
   fonts-wine fonts-dejavu-core
   iproute2
   # The Win32 build and its Wine tier: mingw-w64, GoogleTest's sources, Wine on a virtual display
@@ -15,6 +15,8 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools googletest
   wine wine64 xvfb xauth
   libxrender1 libxrandr2 libxfixes3 libxi6 libxcursor1 libxinerama1 libxcomposite1
+  # The test of todaysim --window clicks and types into it on the virtual display.
+  xdotool
   # The fuzz targets (clang's libFuzzer and sanitizer runtimes) and the memcheck run.
   clang libclang-rt-14-dev valgrind
 )
