@@ -3,7 +3,12 @@
 #include "tools/todaysim/ScreenWindow.h"
 
 #include <SDL.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -38,17 +43,33 @@ LiveKey key_for(SDL_Keycode code)
 
 }  // namespace
 
-ScreenWindow::ScreenWindow(int width, int height, int zoom, const std::string& title)
+ScreenWindow::ScreenWindow(int width, int height, int zoom, const std::string& title, int signals)
     : width_(width), height_(height), zoom_(zoom)
 {
     if (!has_value("DISPLAY") && !has_value("WAYLAND_DISPLAY") && !has_value("SDL_VIDEODRIVER"))
         throw usage_error("todaysim: --window needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set "
                           "(--watch shows the item in this terminal)");
-    // SDL turns SIGINT and SIGTERM into a quit event, which ends the watch like a closed window.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
+    // The signals are held and read from the watch's signalfd; SDL must not take them over.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0)
-        throw usage_error(std::string("todaysim: --window cannot open the display: ") + SDL_GetError());
+    // Plain X or Wayland surfaces: an OpenGL framebuffer would make SDL replace the window.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // A click that also focuses the window is still a tap.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Only a desktop's display will do: SDL would otherwise fall back to drawing off screen.
+    std::string drivers;
+    if (has_value("DISPLAY"))
+        drivers = "x11";
+    if (has_value("WAYLAND_DISPLAY"))
+        drivers += drivers.empty() ? "wayland" : ",wayland";
+    if (!has_value("SDL_VIDEODRIVER"))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        SDL_Quit();
+        const char* display = std::getenv("DISPLAY");
+        throw usage_error(std::string("todaysim: --window cannot open the display") +
+                          (display && *display ? std::string(" ") + display : std::string()) + ": " + SDL_GetError());
+    }
     window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width * zoom,
                                height * zoom, SDL_WINDOW_SHOWN);
     if (window_)
@@ -61,10 +82,38 @@ ScreenWindow::ScreenWindow(int width, int height, int zoom, const std::string& t
         throw run_error("todaysim: the window could not be made: " + why);
     }
     SDL_FillRect(frame_, nullptr, 0);
+    // SDL waits on its display connection only; a thread turns a signal into a quit event,
+    // which SDL_PushEvent delivers by waking that wait.
+    stop_ = eventfd(0, EFD_CLOEXEC);
+    if (stop_ >= 0) {
+        signal_thread_ = std::thread([signals, stop = stop_] {
+            pollfd fds[2] = {{signals, POLLIN, 0}, {stop, POLLIN, 0}};
+            while (poll(fds, 2, -1) >= 0 || errno == EINTR) {
+                if (fds[1].revents)
+                    return;
+                if (fds[0].revents & POLLIN) {
+                    SDL_Event quit;
+                    SDL_zero(quit);
+                    quit.type = SDL_QUIT;
+                    SDL_PushEvent(&quit);
+                    return;
+                }
+            }
+        });
+    }
 }
 
 ScreenWindow::~ScreenWindow()
 {
+    if (signal_thread_.joinable()) {
+        const uint64_t one = 1;
+        if (write(stop_, &one, sizeof one) == static_cast<ssize_t>(sizeof one))
+            signal_thread_.join();
+        else
+            signal_thread_.detach();
+    }
+    if (stop_ >= 0)
+        close(stop_);
     SDL_FreeSurface(frame_);
     SDL_DestroyWindow(window_);
     SDL_Quit();

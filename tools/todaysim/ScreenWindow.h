@@ -5,6 +5,7 @@
 #define LINKORY_TOOLS_TODAYSIM_SCREENWINDOW_H
 
 #include <string>
+#include <thread>
 
 #include "tools/todaysim/LiveView.h"
 #include "tools/todaysim/PngWriter.h"
@@ -24,16 +25,16 @@ struct WindowInput {
 class ScreenWindow {
 public:
     // Opens the display and a window of width x height screen pixels; a usage Failure
-    // when there is no display to open.
-    ScreenWindow(int width, int height, int zoom, const std::string& title);
+    // when there is no display to open. A signal read from `signals` (a signalfd) closes it.
+    ScreenWindow(int width, int height, int zoom, const std::string& title, int signals);
     ~ScreenWindow();
     ScreenWindow(const ScreenWindow&) = delete;
     ScreenWindow& operator=(const ScreenWindow&) = delete;
 
     // Shows the picture, each screen pixel as zoom x zoom window pixels.
     void show(const Picture& picture);
-    // Waits at most timeout_ms for something the user did (SIGINT and SIGTERM arrive as
-    // Close); kind None when the time ran out. Redraws the window when it was uncovered.
+    // Waits at most timeout_ms for something the user did, or a signal (as Close); kind
+    // None when the time ran out. Redraws the window when it was uncovered.
     WindowInput next(int timeout_ms);
 
 private:
@@ -42,6 +43,8 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_Surface* frame_ = nullptr;  // the zoomed picture
     int width_, height_, zoom_;
+    int stop_ = -1;                 // eventfd that ends the signal thread
+    std::thread signal_thread_;
 };
 
 }  // namespace todaysim

@@ -52,22 +52,29 @@ void replace_png(const std::string& path, const Picture& picture)
 
 Watch::Watch(const Options& options, const Device& device, bool live) : options_(options), live_(live)
 {
+    // Held in every thread from now on (SDL's threads included), so only the signalfd sees them.
+    sigset_t ending;
+    sigemptyset(&ending);
+    sigaddset(&ending, SIGINT);
+    sigaddset(&ending, SIGTERM);
+    sigaddset(&ending, SIGHUP);
+    sigprocmask(SIG_BLOCK, &ending, &saved_mask_);
+    signals_ = signalfd(-1, &ending, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (signals_ < 0) {
+        sigprocmask(SIG_SETMASK, &saved_mask_, nullptr);
+        throw run_error(std::string("todaysim: signalfd: ") + std::strerror(errno));
+    }
     if (options_.window) {
         char title[128];
         std::snprintf(title, sizeof title, "todaysim: Linkory on a %dx%d Today screen, %d dpi", device.screen_width,
                       device.screen_height, device.dpi_y);
-        window_ = std::make_unique<ScreenWindow>(device.screen_width, device.screen_height, options_.zoom, title);
-    } else {
-        sigset_t ending;
-        sigemptyset(&ending);
-        sigaddset(&ending, SIGINT);
-        sigaddset(&ending, SIGTERM);
-        sigaddset(&ending, SIGHUP);
-        sigprocmask(SIG_BLOCK, &ending, &saved_mask_);
-        signals_ = signalfd(-1, &ending, SFD_CLOEXEC | SFD_NONBLOCK);
-        if (signals_ < 0) {
+        try {
+            window_ = std::make_unique<ScreenWindow>(device.screen_width, device.screen_height, options_.zoom, title,
+                                                     signals_);
+        } catch (...) {
+            close(signals_);
             sigprocmask(SIG_SETMASK, &saved_mask_, nullptr);
-            throw run_error(std::string("todaysim: signalfd: ") + std::strerror(errno));
+            throw;
         }
     }
     terminal_ = isatty(STDOUT_FILENO) != 0;
@@ -78,10 +85,8 @@ Watch::~Watch()
 {
     view_.reset();
     window_.reset();
-    if (signals_ >= 0) {
-        close(signals_);
-        sigprocmask(SIG_SETMASK, &saved_mask_, nullptr);
-    }
+    close(signals_);
+    sigprocmask(SIG_SETMASK, &saved_mask_, nullptr);
 }
 
 void Watch::run(const WatchedRun& run)

@@ -31,9 +31,9 @@ struct WatchedRun {
 class Watch {
 public:
     // Takes what the watch waits on before the plug-in is loaded, so that an end asked for
-    // during the steps is still a clean one: with --window the display (no display is a
-    // usage Failure), otherwise SIGINT, SIGTERM and SIGHUP, held from now on and read from a
-    // signalfd. `live`: the connections are this machine's interfaces.
+    // during the steps is still a clean one: SIGINT, SIGTERM and SIGHUP, held from now on and
+    // read from a signalfd, and with --window the display (no display is a usage Failure).
+    // `live`: the connections are this machine's interfaces.
     Watch(const Options& options, const Device& device, bool live);
     ~Watch();
     Watch(const Watch&) = delete;
@@ -61,7 +61,7 @@ private:
     WatchedRun run_;
     std::unique_ptr<LiveView> view_;
     std::unique_ptr<ScreenWindow> window_;
-    int signals_ = -1;               // signalfd, terminal mode only
+    int signals_ = -1;               // signalfd
     sigset_t saved_mask_{};
     unsigned long polls_ = 0;
     size_t seen_ = 0;                // events of the log already looked at
