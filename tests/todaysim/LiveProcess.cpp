@@ -33,15 +33,6 @@ std::string slurp(const std::string& path)
     return content.str();
 }
 
-std::vector<char*> raw_argv(std::vector<std::string>& argv)
-{
-    std::vector<char*> raw;
-    for (std::string& arg : argv)
-        raw.push_back(arg.data());
-    raw.push_back(nullptr);
-    return raw;
-}
-
 }  // namespace
 
 std::string temp_path(const std::string& name)
@@ -54,7 +45,10 @@ LiveProcess::LiveProcess(const std::vector<std::string>& argv, Output output, co
     : error_path_(temp_path("stderr"))
 {
     std::vector<std::string> args = argv;
-    std::vector<char*> raw = raw_argv(args);
+    std::vector<char*> raw;
+    for (std::string& arg : args)
+        raw.push_back(arg.data());
+    raw.push_back(nullptr);
     int in[2] = {-1, -1}, out[2] = {-1, -1};
     if (output == Output::Terminal) {
         int master = -1;
@@ -115,14 +109,6 @@ void LiveProcess::send(const std::string& bytes)
 {
     if (input_ < 0 || write(input_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
         ADD_FAILURE() << "could not write to the child's input";
-}
-
-void LiveProcess::close_input()
-{
-    if (input_ >= 0 && input_ != output_fd_) {
-        close(input_);
-        input_ = -1;
-    }
 }
 
 void LiveProcess::drain(int timeout_ms)
@@ -210,18 +196,10 @@ std::vector<nlohmann::json> read_trace(const std::string& path)
 int run_command(const std::vector<std::string>& argv, std::string* output)
 {
     const std::string out = temp_path("command");
-    std::vector<std::string> args = argv;
-    std::vector<char*> raw = raw_argv(args);
-    const pid_t child = fork();
-    if (child == 0) {
-        int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(fd, STDOUT_FILENO);
-        dup2(fd, STDERR_FILENO);
-        execvp(raw[0], raw.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
+    std::string command;
+    for (const std::string& arg : argv)
+        command += arg + " ";
+    const int status = std::system((command + ">" + out + " 2>&1").c_str());
     if (output)
         *output = slurp(out);
     unlink(out.c_str());

@@ -24,7 +24,6 @@ public:
 
     pid_t pid() const { return pid_; }
     void send(const std::string& bytes);
-    void close_input();
     // Reads stdout until `text` appears at or after byte `from`; false when `seconds` pass first.
     bool wait_for_output(const std::string& text, double seconds, size_t from = 0);
     // Reads stdout for that long.
@@ -52,7 +51,7 @@ bool eventually(double seconds, const std::function<bool()>& condition);
 // The complete lines of a JSON Lines file as it is now.
 std::vector<nlohmann::json> read_trace(const std::string& path);
 
-// Runs a command to its end: its exit status, 127 when it could not be started.
+// Runs a command (words without blanks or shell syntax) to its end: its exit status.
 int run_command(const std::vector<std::string>& argv, std::string* output = nullptr);
 
 // A private path in the test's temporary folder.
