@@ -107,7 +107,8 @@ void Watch::run_terminal()
 {
     RawTerminal raw;
     pollfd fds[2] = {{signals_, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-    nfds_t count = 2;
+    // A background job that read its terminal would be stopped; it takes keys from nothing else.
+    nfds_t count = !isatty(STDIN_FILENO) || tcgetpgrp(STDIN_FILENO) == getpgrp() ? 2 : 1;
     double next = monotonic_seconds() + options_.interval;
     for (;;) {
         const double left = std::max(0.0, next - monotonic_seconds());
