@@ -12,6 +12,8 @@ what=${1:-test}
 main_packages=(
   build-essential cmake ninja-build pkg-config
   libfreetype-dev libfontconfig-dev libpng-dev nlohmann-json3-dev
+  # todaysim --window
+  libsdl2-dev
   fonts-wine fonts-dejavu-core
 )
 
@@ -25,6 +27,8 @@ test_packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools googletest
   wine wine64 xvfb xauth fonts-liberation
   libxrender1 libxrandr2 libxfixes3 libxi6 libxcursor1 libxinerama1 libxcomposite1
+  # The test of todaysim --window clicks and types into it on the virtual display.
+  xdotool
   # The fuzz targets (clang's libFuzzer and sanitizer runtimes) and the memcheck run.
   clang libclang-rt-14-dev valgrind
   # The plug-in compiled as C++98 for the device's processor class (ARM) and for 32-bit Win32.

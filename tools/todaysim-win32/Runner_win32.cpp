@@ -147,6 +147,9 @@ int Run::go()
 
 int run(const Options& options, const Scenario& scenario)
 {
+    if (options.watch)
+        throw usage_error("todaysim: --watch and --window are todaysim's on the simulated device; this Win32 build "
+                          "runs its steps and exits");
     Run run(options, scenario);
     return run.go();
 }

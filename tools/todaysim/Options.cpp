@@ -14,6 +14,8 @@ namespace {
 // framebuffer and the fonts within sane sizes while covering every real device.
 constexpr int kMinDpi = 24, kMaxDpi = 960;
 constexpr int kMaxFontSize = 400;
+// 16 times a VGA screen is still a window a desktop can map.
+constexpr int kMaxZoom = 16;
 
 bool parse_int(const std::string& text, long min, long max, int& out)
 {
@@ -32,7 +34,7 @@ bool parse_int(const std::string& text, long min, long max, int& out)
 bool is_value_option(const std::string& name)
 {
     static const char* const kWithValue[] = {"--scenario", "--png", "--trace", "--dpi",
-                                             "--font-size", "--lang", "--dll"};
+                                             "--font-size", "--lang", "--dll", "--interval", "--zoom"};
     for (const char* option : kWithValue)
         if (name == option)
             return true;
@@ -68,6 +70,12 @@ void apply_value(Options& options, const std::string& name, const std::string& v
             options.font_size = size;
         else
             throw bad("a pixel size from 1 to 400, or 'none'");
+    } else if (name == "--interval") {
+        if (!parse_interval(value, options.interval))
+            throw bad("seconds from 0.05 to 86400, such as 2 or 0.5");
+    } else if (name == "--zoom") {
+        if (!parse_int(value, 1, kMaxZoom, options.zoom))
+            throw bad("a whole zoom factor from 1 to 16");
     } else if (name == "--lang") {
         uint16_t language = 0;
         if (!parse_language(value, language))
@@ -85,6 +93,27 @@ bool parse_dpi(const std::string& text, Dpi& dpi)
         return parse_int(text, kMinDpi, kMaxDpi, dpi.x) && parse_int(text, kMinDpi, kMaxDpi, dpi.y);
     return parse_int(text.substr(0, split), kMinDpi, kMaxDpi, dpi.x) &&
            parse_int(text.substr(split + 1), kMinDpi, kMaxDpi, dpi.y);
+}
+
+bool parse_interval(const std::string& text, double& seconds)
+{
+    // Plain decimals only: strtod would also take "1e-3", "inf" and hexadecimal.
+    size_t digits = 0, points = 0;
+    for (char c : text) {
+        if (c == '.')
+            ++points;
+        else if (c >= '0' && c <= '9')
+            ++digits;
+        else
+            return false;
+    }
+    if (digits == 0 || points > 1 || text.size() > 16)
+        return false;
+    double value = std::strtod(text.c_str(), nullptr);
+    if (!(value >= 0.05 && value <= 86400.0))
+        return false;
+    seconds = value;
+    return true;
 }
 
 bool parse_language(const std::string& text, uint16_t& language)
@@ -145,6 +174,10 @@ Options parse_options(const std::vector<std::string>& args)
             options.text = true;
         else if (arg == "--quiet" || arg == "-q")
             options.quiet = true;
+        else if (arg == "--watch")
+            options.watch = true;
+        else if (arg == "--window")
+            options.window = options.watch = true;
         else if (arg.rfind("-", 0) == 0 && arg != "-")
             throw usage_error("todaysim: unknown option '" + arg + "' (try --help)");
         else
@@ -180,8 +213,19 @@ Device settings (override the scenario's "device"):
                     answers without writing a size
   --lang ID         device language, hexadecimal (0409 English, 0407 German)
 
+Live modes:
+  --watch           after the steps (or the first poll) keep polling until ended
+                    with q, Ctrl-C or SIGTERM; the text view is redrawn whenever
+                    the item repaints. Keys: Enter or space taps the toggle box,
+                    a the action key, s passes or takes the selection, q quits
+  --interval SECS   seconds between polls (default 2, at least 0.05)
+  --window          --watch in a window showing the Today screen; a click is a
+                    tap there, and the keys above work in it
+  --zoom N          window pixels per screen pixel (default 2)
+
 Output (without any of these: --text and --png today.png):
-  --png FILE        write the final Today screen as a PNG
+  --png FILE        write the final Today screen as a PNG (live modes: after
+                    every repaint, replaced atomically)
   --text            print the item as text
   --trace FILE      write a JSON Lines trace of the run ('-' for stdout)
   -q, --quiet       print nothing on stdout except a trace sent there
@@ -194,11 +238,20 @@ Examples:
   todaysim --dpi 192 --png big.png            the same on a VGA screen
   todaysim --scenario gprs.json --text        a scripted run, shown as text
   todaysim --scenario gprs.json --trace - -q  the trace alone, on stdout
+  todaysim --watch                            follow this machine's interfaces
+  todaysim --window --zoom 3                  the same in a window, 3x
+  todaysim --watch --trace - -q | jq .        the live trace, event by event
   todaysim --lang 0407 --text                 German, if Linkory.0407.intl or
                                               Linkory.0007.intl lies beside the dll
 
 Exit status: 0 success, 1 the run failed, 2 bad usage or a bad scenario.
 )";
+}
+
+int default_font_size(int dpi_y)
+{
+    // The system font is 9 points; a point is 1/72 inch, rounded to whole pixels.
+    return (9 * dpi_y + 36) / 72;
 }
 
 Device effective_device(const Scenario& scenario, const Options& options)
@@ -210,6 +263,8 @@ Device effective_device(const Scenario& scenario, const Options& options)
     }
     if (options.font_size_set)
         device.font_size = options.font_size;
+    else if (!device.font_size_given)
+        device.font_size = default_font_size(device.dpi_y);
     if (options.language)
         device.language = *options.language;
     // A Pocket PC screen is 240 x 320 at 96 dpi and keeps its physical size at other densities.

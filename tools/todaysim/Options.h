@@ -31,6 +31,11 @@ struct Options {
     bool font_size_set = false;
     std::optional<int> font_size;    // set but empty: SHGetUIMetrics writes nothing
     std::optional<uint16_t> language;
+    // Live modes: keep polling after the steps until ended; --window also shows the screen.
+    bool watch = false;
+    double interval = 2.0;           // seconds between polls, the Today host's own
+    bool window = false;
+    int zoom = 2;
 };
 
 // Parses argv[1..]; throws a usage Failure naming the offending argument. Without any of
@@ -42,8 +47,14 @@ const char* help_text();
 // Parses "96" or "96x131" (also "96,131"); false on anything else or values out of range.
 bool parse_dpi(const std::string& text, Dpi& dpi);
 
+// Parses seconds between polls: "2", "0.5"; at least 0.05, at most a day.
+bool parse_interval(const std::string& text, double& seconds);
+
 // Parses a language identifier written in hexadecimal, with or without 0x: "0407", "0x0407".
 bool parse_language(const std::string& text, uint16_t& language);
+
+// The shell's UI font in pixels at a vertical density: 9 points (12 px at 96 dpi, 24 at 192).
+int default_font_size(int dpi_y);
 
 // The scenario's device with the command line's overrides applied and the screen size filled in.
 Device effective_device(const Scenario& scenario, const Options& options);

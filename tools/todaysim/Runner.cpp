@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "sim/cellcore/SimConnMgr.h"
 #include "sim/coredll/SimAcquire.h"
@@ -24,6 +25,7 @@
 #include "tools/todaysim/TextView.h"
 #include "tools/todaysim/TraceWriter.h"
 #include "tools/todaysim/Utf.h"
+#include "tools/todaysim/Watch.h"
 
 namespace todaysim {
 namespace {
@@ -43,23 +45,6 @@ std::string default_dll()
         return "Linkory.dll";
     std::string path(self, static_cast<size_t>(length));
     return path.substr(0, path.rfind('/') + 1) + "Linkory.dll";
-}
-
-// Where the last paint drew the toggle box, from the recorded events.
-bool toggle_box(const std::vector<Event>& events, int& x, int& y)
-{
-    for (size_t i = events.size(); i-- > 0;) {
-        const std::string name = events[i].value("ev", "");
-        if (name == "frame") {
-            const Event& rect = events[i]["rect"];
-            x = (rect[0].get<int>() + rect[2].get<int>()) / 2;
-            y = (rect[1].get<int>() + rect[3].get<int>()) / 2;
-            return true;
-        }
-        if (name == "paint" && i + 1 < events.size())
-            return false;
-    }
-    return false;
 }
 
 class Run : private StepPlayer {
@@ -100,7 +85,7 @@ void Run::tap(Event event, const Step& step)
 {
     const RECT where = host_->item_rect(item_);
     int x = step.x, y = step.y;
-    if (x < 0 && !toggle_box(log_.events(), x, y)) {
+    if (x < 0 && !find_toggle_box(log_.events(), x, y)) {
         event["skipped"] = "no toggle box shown";
         log_.add(event);
         return;
@@ -144,6 +129,9 @@ int Run::go()
     if (!is_regular_file(dll))
         throw options_.dll.empty() ? run_error("todaysim: " + dll + " not found; build the Linkory target or pass --dll")
                                    : usage_error("todaysim: --dll " + dll + ": no such file");
+    std::unique_ptr<Watch> watch;
+    if (options_.watch)
+        watch = std::make_unique<Watch>(options_, device, scenario_.file.empty());
     Staging staging(dll, scenario_.language_files);
     TraceWriter trace;
     if (options_.trace)
@@ -170,9 +158,21 @@ int Run::go()
     }
     log_load(dll, recorder.item() != nullptr);
     check_violations();
-    play_steps(scenario_);
-    if (options_.png)
-        write_picture(*options_.png);
+    if (watch) {
+        // A watch without steps starts from the first poll; it taps nothing by itself.
+        Scenario script = scenario_;
+        if (!script.has_steps) {
+            script.has_steps = true;
+            script.steps.assign(1, Step());
+        }
+        play_steps(script);
+        watch->run(WatchedRun{&host, item_, &log_, [this] { check_violations(); }});
+        watch.reset();
+    } else {
+        play_steps(scenario_);
+        if (options_.png)
+            write_picture(*options_.png);
+    }
 
     const std::vector<std::string> leftovers = host.unload(item_);
     const LiveCounts after = live_counts();
@@ -185,7 +185,7 @@ int Run::go()
     check_violations();
     trace.close();
     log_.set_trace(nullptr);
-    if (options_.text)
+    if (options_.text && !options_.watch)
         print_text(device);
 
     return finish(leftovers);

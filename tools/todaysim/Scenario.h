@@ -19,6 +19,7 @@ struct Device {
     int dpi_x = 96;
     int dpi_y = 96;
     std::optional<int> font_size = 12;  // empty: SHGetUIMetrics writes nothing
+    bool font_size_given = false;       // false: the size follows the vertical density
     uint16_t language = 0x0409;
     int screen_width = 0;               // 0: 240 x 320 scaled by the dpi
     int screen_height = 0;

@@ -145,6 +145,7 @@ Device Checker::device(const json& object) const
             device.dpi_x = device.dpi_y = integer(dpi, "device.dpi", 24, 960, dpi_expected);
     }
     if (object.contains("font_size")) {
+        device.font_size_given = true;
         const json& size = object["font_size"];
         if (size.is_null())
             device.font_size.reset();

@@ -155,4 +155,20 @@ std::string render_text_view(const std::vector<Event>& events, const TextViewSty
     return out;
 }
 
+bool find_toggle_box(const std::vector<Event>& events, int& x, int& y)
+{
+    for (size_t i = events.size(); i-- > 0;) {
+        const std::string name = events[i].value("ev", "");
+        if (name == "frame") {
+            const Event& rect = events[i]["rect"];
+            x = (rect[0].get<int>() + rect[2].get<int>()) / 2;
+            y = (rect[1].get<int>() + rect[3].get<int>()) / 2;
+            return true;
+        }
+        if (name == "paint" && i + 1 < events.size())
+            return false;
+    }
+    return false;
+}
+
 }  // namespace todaysim

@@ -60,4 +60,15 @@ void EventLog::add(Event event)
         trace_->write(events_.back());
 }
 
+void EventLog::forget_before_last_paint()
+{
+    for (size_t i = events_.size(); i-- > 0;) {
+        if (events_[i].value("ev", "") == "paint") {
+            events_.erase(events_.begin(), events_.begin() + static_cast<std::ptrdiff_t>(i));
+            forgotten_ += i;
+            return;
+        }
+    }
+}
+
 }  // namespace todaysim

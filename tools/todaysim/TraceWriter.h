@@ -38,9 +38,15 @@ public:
     void set_trace(TraceWriter* trace) { trace_ = trace; }
     void add(Event event);
     const std::vector<Event>& events() const { return events_; }
+    // Events added since the log began, including those forgotten since.
+    size_t total() const { return forgotten_ + events_.size(); }
+    // Forgets the events before the last "paint", so that a long watch keeps only what
+    // the text view and the toggle box are read from.
+    void forget_before_last_paint();
 
 private:
     std::vector<Event> events_;
+    size_t forgotten_ = 0;
     TraceWriter* trace_ = nullptr;
 };
 

@@ -2,7 +2,7 @@
 // CTodayItem: scale factor, creation, selection, background and other messages.
 #include <gtest/gtest.h>
 
-#include "platform/FaultGuard.h"
+#include "support/GuardedCall.h"
 #include "support/GdiLog.h"
 #include "unit/framework/FrameworkFixture.h"
 
