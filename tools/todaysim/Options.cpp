@@ -32,7 +32,8 @@ bool parse_int(const std::string& text, long min, long max, int& out)
 bool is_value_option(const std::string& name)
 {
     static const char* const kWithValue[] = {"--scenario", "--png", "--trace", "--dpi",
-                                             "--font-size", "--lang", "--dll"};
+                                             "--font-size", "--lang", "--dll",
+                                             "--check", "--template"};
     for (const char* option : kWithValue)
         if (name == option)
             return true;
@@ -54,6 +55,10 @@ void apply_value(Options& options, const std::string& name, const std::string& v
         options.trace = value;
     } else if (name == "--dll") {
         options.dll = value;
+    } else if (name == "--check") {
+        options.check = value;
+    } else if (name == "--template") {
+        options.template_path = value;
     } else if (name == "--dpi") {
         Dpi dpi;
         if (!parse_dpi(value, dpi))
@@ -74,6 +79,19 @@ void apply_value(Options& options, const std::string& name, const std::string& v
             throw bad("a hexadecimal language identifier such as 0407 or 0x0409");
         options.language = language;
     }
+}
+
+// --check draws at its own densities and fonts with its own connections.
+void check_translator_options(const Options& options)
+{
+    const bool check = !options.check.empty();
+    if (check && !options.template_path.empty())
+        throw usage_error("todaysim: --check and --template cannot be combined");
+    if (!check && !options.template_path.empty() && (options.png || options.trace || options.text))
+        throw usage_error("todaysim: --template writes only the template");
+    if (check && (!options.scenario.empty() || options.dpi || options.font_size_set || options.text))
+        throw usage_error("todaysim: --check measures at 96, 131 and 192 dpi on its own sample connections; "
+                          "it takes only --lang, --dll, --png, --trace and --quiet");
 }
 
 }  // namespace
@@ -151,7 +169,8 @@ Options parse_options(const std::vector<std::string>& args)
             throw usage_error("todaysim: unexpected argument '" + arg + "' (did you mean --scenario " +
                               arg + "?)");
     }
-    if (!options.png && !options.text && !options.trace) {
+    check_translator_options(options);
+    if (!options.png && !options.text && !options.trace && options.check.empty() && options.template_path.empty()) {
         options.png = "today.png";
         options.text = !options.quiet;
     }
@@ -179,6 +198,13 @@ Device settings (override the scenario's "device"):
   --font-size N     the shell's UI font size in pixels; 'none': the shell
                     answers without writing a size
   --lang ID         device language, hexadecimal (0409 English, 0407 German)
+
+For translators:
+  --check FILE      check a language file: every problem as FILE:LINE: error,
+                    warning or note, what the plug-in shows instead, each line
+                    measured at 96, 131 and 192 dpi; --png SHEET pictures the item
+                    with it; exit status 1 on any error or warning
+  --template FILE   write the English language file to start a translation from
 
 Output (without any of these: --text and --png today.png):
   --png FILE        write the final Today screen as a PNG

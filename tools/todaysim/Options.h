@@ -31,6 +31,10 @@ struct Options {
     bool font_size_set = false;
     std::optional<int> font_size;    // set but empty: SHGetUIMetrics writes nothing
     std::optional<uint16_t> language;
+    // A translator's tools: check a language file (--png is then its contact sheet), or
+    // write the template one.
+    std::string check;
+    std::string template_path;
 };
 
 // Parses argv[1..]; throws a usage Failure naming the offending argument. Without any of
