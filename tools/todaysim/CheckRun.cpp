@@ -192,6 +192,7 @@ void CheckRun::go(const std::string& dll, const std::string& file, uint16_t lang
     if (DWORD error = host.create())
         throw run_error("todaysim: the Today window could not be made (error " + std::to_string(error) + ")");
     Recorder recorder(log_, host.window());
+    const LiveCounts before = live_counts();
     const std::u16string path = utf16_from_utf8(staging.dll());
     if (DWORD error = host.load(reinterpret_cast<LPCWSTR>(path.c_str()), TEXT("Linkory"), TRUE, &item_))
         throw run_error("todaysim: cannot load " + dll + " (error " + std::to_string(error) + "): " +
@@ -203,6 +204,13 @@ void CheckRun::go(const std::string& dll, const std::string& file, uint16_t lang
         std::fprintf(stderr, "todaysim: left behind at unload: %s\n", leftover.c_str());
         ++misuses_;
     }
+    const LiveCounts after = live_counts();
+    Event unload = make_event("unload");
+    unload["leaks"] = Event{{"heap_blocks", std::max(0L, after.heap_blocks - before.heap_blocks)},
+                            {"gdi_objects", std::max(0L, after.gdi_objects - before.gdi_objects)},
+                            {"windows", std::max(0L, after.windows - before.windows)},
+                            {"icons", std::max(0L, after.icons - before.icons)}};
+    log_.add(unload);
     check_violations();
     log_.set_trace(nullptr);
 }
