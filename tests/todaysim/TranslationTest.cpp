@@ -226,3 +226,102 @@ TEST(TranslationCheck, FileNamesTheDeviceLooksFor)
     for (const char* name : {"Linkory.407.intl", "Linkory.0407.ini", "Linkory.04070.intl", "de.intl", "Linkory.04G7.intl"})
         EXPECT_FALSE(language_of_name(name, language)) << name;
 }
+
+TEST(TranslationCheck, WholeFileProblemsAreNamed)
+{
+    const struct {
+        std::string bytes;
+        int line;
+        Severity severity;
+        const char* says;
+    } cases[] = {
+        {"\xEF\xBB\xBF[Main]\r\n", 1, Severity::Error, "UTF-8 (it begins with the UTF-8 mark EF BB BF)"},
+        {"[Main]\r\n", 1, Severity::Error, "UTF-8 or ASCII without a byte-order mark"},
+        {"\xFE\xFF", 1, Severity::Error, "UTF-16BE"},
+        {utf16_file(u"[Main]\r\n", false), 1, Severity::Error, "UTF-16LE without its byte-order mark"},
+        {"\xFF", 1, Severity::Error, "1 byte(s), too few"},
+        {utf16_file(u"[Main]\r\n1=a\r\n" + std::u16string(4097, u'x') + u"\r\n"), 3, Severity::Error,
+         "line 3 is longer than 4096"},
+        {utf16_file(u"[Main]\r\n\r\n1=a\r\n") + "X", 4, Severity::Note, "single byte"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        const LanguageFile file = read_language_file(c.bytes);
+        const std::vector<Diagnostic> found = diagnose(file, expected_paints(file), {}, "Linkory.0407.intl", 0x0407);
+        ASSERT_EQ(found.size(), 1u) << messages(found);
+        EXPECT_EQ(found[0].line, c.line);
+        EXPECT_EQ(found[0].severity, c.severity);
+        EXPECT_NE(found[0].message.find(c.says), std::string::npos) << found[0].message;
+    }
+    // A name the device does not look for, or one for another language, is a note.
+    const LanguageFile file = read_language_file(utf16_file(u"[Main]\r\n"));
+    EXPECT_NE(diagnose(file, {}, {}, "de.intl", 0x0407).at(0).message.find("Linkory.0407.intl or Linkory.0007.intl"),
+              std::string::npos);
+    EXPECT_NE(diagnose(file, {}, {}, "Linkory.0407.intl", 0x0C07).at(0).message.find("not Linkory.0407.intl"),
+              std::string::npos);
+    EXPECT_TRUE(diagnose(file, {}, {}, "Linkory.0007.intl", 0x0C07).empty());
+}
+
+// Widths as a run measured them: a line too wide is blamed on the longest translated text
+// in it, once, with every density where it does not fit.
+TEST(TranslationCheck, ClippedLinesAreBlamedOnTheirLongestText)
+{
+    const LanguageFile file = read_language_file(utf16_file(u"[Main]\r\n5=Typ\r\n[ConnType]\r\n102=Paketdaten\r\n"));
+    const std::vector<Paint> expected = expected_paints(file);
+    std::vector<DensityRun> runs;
+    for (const Density& density : densities()) {
+        DensityRun run;
+        run.density = density;
+        for (const Paint& paint : expected) {
+            run.paints.emplace_back(paint.size(), Drawn{"", 0, 0, 10, 100});
+        }
+        runs.push_back(run);
+    }
+    // The GPRS sample's type line, too wide at 131 and 192 dpi; the destination line too wide
+    // everywhere, but made of built-in texts only.
+    runs[1].paints[kSamples][3].width = 101;
+    runs[2].paints[kSamples][3].width = 140;
+    for (DensityRun& run : runs)
+        run.paints[kSamples][4].width = 500;
+    const std::vector<Diagnostic> found = diagnose(file, expected, runs, "Linkory.0407.intl", 0x0407);
+    ASSERT_EQ(found.size(), 1u) << messages(found);
+    EXPECT_EQ(found[0].line, 4) << "102 is longer than the label 5";
+    EXPECT_EQ(found[0].severity, Severity::Warning);
+    EXPECT_NE(found[0].message.find("the type line of Cellular/GPRS"), std::string::npos) << found[0].message;
+    EXPECT_NE(found[0].message.find("131 dpi (101 of 100 pixels), 192 dpi (140 of 100 pixels)"), std::string::npos)
+        << found[0].message;
+    EXPECT_EQ(found[0].message.find("96 dpi"), std::string::npos);
+    // Exactly as wide as the room still fits.
+    runs[1].paints[kSamples][3].width = 100;
+    runs[2].paints[kSamples][3].width = 100;
+    EXPECT_TRUE(diagnose(file, expected, runs, "Linkory.0407.intl", 0x0407).empty());
+}
+
+TEST(TranslationCheck, TypeNamesFallBackAsTheItemDoes)
+{
+    // 100 empty: Cellular rows show the unknown type's text; 202 empty: WiFi shows its type alone.
+    const LanguageFile file =
+        read_language_file(utf16_file(u"[ConnType]\r\n100=\r\n202=\r\n800=Fremd\r\n201=LAN\r\n"));
+    const Paint types = expected_paints(file)[kTypes];
+    const auto& rows = vocabulary::type_rows();
+    auto type_line = [&](uint32_t type, uint32_t subtype) {
+        for (size_t r = 0; r < rows.size(); ++r)
+            if (rows[r].type == type && rows[r].subtype == subtype)
+                return types.at(2 + 3 * r).text;
+        return std::u16string(u"(no row)");
+    };
+    EXPECT_EQ(type_line(1, 0), u"Type: Fremd");
+    EXPECT_EQ(type_line(1, 2), u"Type: Fremd");
+    EXPECT_EQ(type_line(2, 2), u"Type: Network card");
+    EXPECT_EQ(type_line(2, 1), u"Type: Network card/LAN");
+    EXPECT_EQ(type_line(4, 3), u"Type: Modem/Null Modem") << "the modem's subtypes skip 2";
+    EXPECT_EQ(type_line(9, 0), u"Type: Fremd");
+    EXPECT_EQ(statistics(file), "0 of 7 texts of [Main], 2 of 38 connection types translated");
+    // Every type row has a text of its own, and every ConnType text a row.
+    size_t conn_texts = 0;
+    for (const vocabulary::Text& text : vocabulary::texts())
+        conn_texts += text.section == std::u16string(vocabulary::kConnType);
+    EXPECT_EQ(rows.size(), conn_texts);
+    for (const vocabulary::TypeRow& row : rows)
+        EXPECT_NE(vocabulary::find(vocabulary::kConnType, row.number), nullptr) << row.number;
+}

@@ -2,6 +2,7 @@
 // The check's diagnostics: the reasons from the file, what is shown from the plug-in.
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 
 #include "tools/todaysim/Check.h"
@@ -131,8 +132,10 @@ private:
     std::string shown(const Source& source) const;
     std::string shown(PaintKind paint, size_t index) const;
     void entry(const std::u16string& section, const Entry& entry, const Entry* first);
+    void text_in_use(const std::u16string& section, const Entry& entry, const std::string& text);
     // The file's entry a line is blamed on: the longest of its texts that the file gives.
     const Entry* blamed(const Line& line) const;
+    std::string clipped_at(size_t paint, size_t line, int& over_by) const;
 
     const LanguageFile& file_;
     const std::vector<Paint>& expected_;
@@ -194,17 +197,17 @@ void Report::encoding(const std::string& name, uint16_t language)
         add(file_.last_line, Severity::Note, "the file ends in a single byte after its last character; the plug-in ignores it");
 
     const size_t slash = name.find_last_of('/');
-    uint16_t named = 0;
     const std::string base = name.substr(slash == std::string::npos ? 0 : slash + 1);
-    char wanted[48];
+    char id[8], wanted[48];
+    std::snprintf(id, sizeof id, "%04X", language);
     std::snprintf(wanted, sizeof wanted, "Linkory.%04X.intl or Linkory.%04X.intl", language, language & 0x3FFu);
+    uint16_t named = 0;
     if (!language_of_name(base, named))
         add(1, Severity::Note, "the plug-in finds its language file only by the name Linkory.XXXX.intl beside Linkory.dll, "
                                "XXXX being the language in four hexadecimal digits; for this language " +
                                    std::string(wanted));
     else if (named != language && named != (language & 0x3FF))
-        add(1, Severity::Note, "a device in language " + std::string(wanted).substr(8, 4) + " reads " + wanted +
-                                   ", not " + base);
+        add(1, Severity::Note, "a device in language " + std::string(id) + " reads " + wanted + ", not " + base);
 }
 
 void Report::sections()
@@ -334,11 +337,16 @@ void Report::entry(const std::u16string& section, const Entry& e, const Entry* f
                                              ", wins, so " + quoted(e.text) + " is never shown");
         return;
     }
+    if (e.text.empty())
+        add(e.line, Severity::Error, text + " is empty: the plug-in shows " + shown(Source{section, e.number}) + " instead");
+    else
+        text_in_use(section, e, text);
+}
+
+// The problems of a text that the plug-in shows.
+void Report::text_in_use(const std::u16string& section, const Entry& e, const std::string& text)
+{
     const Source source{section, e.number};
-    if (e.text.empty()) {
-        add(e.line, Severity::Error, text + " is empty: the plug-in shows " + shown(source) + " instead");
-        return;
-    }
     if (section == kMain && e.number == 2 && !is_count_format(e.text)) {
         std::string found;
         for (const std::u16string& c : conversions(e.text))
@@ -369,14 +377,41 @@ const Entry* Report::blamed(const Line& line) const
     return worst;
 }
 
+// The densities at which a drawn line is wider than its room, and by how much at worst
+// (-1 when it fits everywhere).
+std::string Report::clipped_at(size_t p, size_t i, int& over_by) const
+{
+    std::string where;
+    over_by = -1;
+    for (const DensityRun& run : runs_) {
+        if (run.paints.size() <= p || run.paints[p].size() <= i)
+            continue;
+        const Drawn& drawn = run.paints[p][i];
+        if (drawn.width <= drawn.room)
+            continue;
+        where += (where.empty() ? "" : ", ") + std::to_string(run.density.dpi) + " dpi (" +
+                 std::to_string(drawn.width) + " of " + std::to_string(drawn.room) + " pixels)";
+        over_by = std::max(over_by, drawn.width - drawn.room);
+    }
+    return where;
+}
+
 void Report::lengths()
 {
+    // One warning per blamed text: its worst line, and how many more lines it spoils.
     struct Problem {
         std::string message;
         int worst = -1;
-        int more = 0;
+        int lines = 0;
     };
-    std::map<int, Problem> cut, clipped;  // by the blamed line
+    std::map<int, Problem> cut, clipped;
+    auto count = [](Problem& problem, int how_bad, const std::function<std::string()>& message) {
+        if (how_bad > problem.worst) {
+            problem.worst = how_bad;
+            problem.message = message();
+        }
+        ++problem.lines;
+    };
     for (size_t p = 0; p < expected_.size(); ++p) {
         for (size_t i = 0; i < expected_[p].size(); ++i) {
             const Line& line = expected_[p][i];
@@ -385,45 +420,27 @@ void Report::lengths()
             const Entry* entry = line.measured && !counted_types ? blamed(line) : nullptr;
             if (!entry)
                 continue;
-            if (line.buffered && line.full > kLineChars) {
-                Problem& problem = cut[entry->line];
-                const int over = static_cast<int>(line.full);
-                if (over > problem.worst) {
-                    problem.worst = over;
-                    problem.message = line.what + " needs " + std::to_string(line.full) +
-                                      " characters; the plug-in cuts every line at " + std::to_string(kLineChars) +
-                                      " and shows " + shown(static_cast<PaintKind>(p), i);
-                }
-                ++problem.more;
-            }
-            std::string where;
+            const std::string drawn = shown(static_cast<PaintKind>(p), i);
+            if (line.buffered && line.full > kLineChars)
+                count(cut[entry->line], static_cast<int>(line.full), [&] {
+                    return line.what + " needs " + std::to_string(line.full) +
+                           " characters; the plug-in cuts every line at " + std::to_string(kLineChars) + " and shows " +
+                           drawn;
+                });
             int over_by = -1;
-            for (const DensityRun& run : runs_) {
-                if (run.paints.size() <= p || run.paints[p].size() <= i)
-                    continue;
-                const Drawn& drawn = run.paints[p][i];
-                if (drawn.width <= drawn.room)
-                    continue;
-                where += (where.empty() ? "" : ", ") + std::to_string(run.density.dpi) + " dpi (" +
-                         std::to_string(drawn.width) + " of " + std::to_string(drawn.room) + " pixels)";
-                over_by = std::max(over_by, drawn.width - drawn.room);
-            }
-            if (over_by < 0)
-                continue;
-            Problem& problem = clipped[entry->line];
-            if (over_by > problem.worst) {
-                problem.worst = over_by;
-                problem.message = shown(static_cast<PaintKind>(p), i) + ", " + line.what +
-                                  ", is wider than the item" + (line.what == "the header" ? " left of its toggle box" : "") +
-                                  " and clipped at " + where;
-            }
-            ++problem.more;
+            const std::string where = clipped_at(p, i, over_by);
+            if (over_by >= 0)
+                count(clipped[entry->line], over_by, [&] {
+                    return drawn + ", " + line.what + ", is wider than the item" +
+                           (line.what == "the header" ? " left of its toggle box" : "") + " and clipped at " + where;
+                });
         }
     }
     for (auto* group : {&cut, &clipped})
         for (const auto& [at, problem] : *group)
-            add(at, Severity::Warning, problem.message +
-                                           (problem.more > 1 ? " (and " + std::to_string(problem.more - 1) + " more line(s))" : ""));
+            add(at, Severity::Warning,
+                problem.message +
+                    (problem.lines > 1 ? " (and " + std::to_string(problem.lines - 1) + " more line(s))" : ""));
 }
 
 }  // namespace
