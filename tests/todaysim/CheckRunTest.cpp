@@ -93,28 +93,9 @@ std::vector<std::string> lines_of(const std::string& text)
     return lines;
 }
 
-}  // namespace
-
-// Every committed language file, hostile ones included, and files made at the limits.
-TEST(TodaysimCheck, PluginDrawsWhatTheReadingOfTheFileSays)
+// Each file checked: the three drawings of every density are the ones its reading gives.
+void expect_agreement(const std::vector<std::string>& files)
 {
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(LINKORY_DATA_DIR))
-        if (entry.path().extension() == ".intl")
-            files.push_back(entry.path().string());
-    ASSERT_GE(files.size(), 10u);
-    const std::u16string head = u"[Main]\r\n1=";
-    files.push_back(temp_file("line_at_limit.intl", utf16_file(head + std::u16string(4094, u'L') + u"\r\n")));
-    files.push_back(temp_file("line_past_limit.intl", utf16_file(head + std::u16string(4095, u'L') + u"\r\n")));
-    files.push_back(temp_file("empty.intl", ""));
-    files.push_back(temp_file("no_mark.intl", "[Main]\r\n1=Keine\r\n"));
-    const std::u16string formats[] = {u"%+d", u"% i", u"%+u", u"% u", u"%05u", u"%-5u|", u"%.3u", u"%%%u%%", u"%#u", u"%10.4i",
-                                      u"%0-3d|", u"%.0u", u"Ein sehr langer Kopf mit der Zahl %u, der abgeschnitten wird"};
-    for (size_t i = 0; i < std::size(formats); ++i)
-        files.push_back(temp_file("format" + std::to_string(i) + ".intl",
-                                  utf16_file(u"[Main]\r\n2=" + formats[i] + u"\r\n[ConnType]\r\n100=" +
-                                             std::u16string(300, u'z') + u"\r\n202=\r\n800=\r\n")));
-
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
         const ToolRun run = run_todaysim({"--check", file, "-q"});
@@ -127,6 +108,51 @@ TEST(TodaysimCheck, PluginDrawsWhatTheReadingOfTheFileSays)
         for (const std::vector<Texts>& drawn : runs)
             EXPECT_EQ(drawn, expected);
     }
+}
+
+std::vector<std::string> intl_files(const std::string& folder)
+{
+    std::vector<std::string> files;
+    if (std::filesystem::is_directory(folder))
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+            if (entry.path().extension() == ".intl")
+                files.push_back(entry.path().string());
+    return files;
+}
+
+}  // namespace
+
+// Every language file under tests/data, the hostile ones included.
+TEST(TodaysimCheck, PluginDrawsWhatTheReadingOfEachFileSays)
+{
+    const std::vector<std::string> files = intl_files(LINKORY_DATA_DIR);
+    ASSERT_GE(files.size(), 11u);
+    expect_agreement(files);
+}
+
+TEST(TodaysimCheck, PluginDrawsWhatTheReadingOfEachFuzzSeedSays)
+{
+    expect_agreement(intl_files(LINKORY_FUZZ_CORPUS_DIR));
+}
+
+// Lines at the loader's limit and past it, files it ignores, header formats and type names
+// that the item formats itself.
+TEST(TodaysimCheck, PluginDrawsWhatTheReadingOfFilesAtTheEdgesSays)
+{
+    std::vector<std::string> files;
+    const std::u16string head = u"[Main]\r\n1=";
+    files.push_back(temp_file("line_at_limit.intl", utf16_file(head + std::u16string(4094, u'L') + u"\r\n")));
+    files.push_back(temp_file("line_past_limit.intl", utf16_file(head + std::u16string(4095, u'L') + u"\r\n")));
+    files.push_back(temp_file("empty.intl", ""));
+    files.push_back(temp_file("no_mark.intl", "[Main]\r\n1=Keine\r\n"));
+    const std::u16string formats[] = {u"%+d", u"% i", u"%+u", u"% u", u"%05u", u"%-5u|", u"%.3u", u"%%%u%%", u"%#u",
+                                      u"%10.4i", u"%0-3d|", u"%.0u",
+                                      u"Ein sehr langer Kopf mit der Zahl %u, der abgeschnitten wird"};
+    for (size_t i = 0; i < std::size(formats); ++i)
+        files.push_back(temp_file("format" + std::to_string(i) + ".intl",
+                                  utf16_file(u"[Main]\r\n2=" + formats[i] + u"\r\n[ConnType]\r\n100=" +
+                                             std::u16string(300, u'z') + u"\r\n202=\r\n800=\r\n")));
+    expect_agreement(files);
 }
 
 TEST(TodaysimCheck, TemplateIsTheShippedFileAndChangesNothing)
