@@ -15,8 +15,10 @@ namespace {
 using vocabulary::kConnType;
 using vocabulary::kMain;
 
-std::string utf8(const std::u16string& text)
+// NUL characters show as the symbol for NUL, so the report stays one line of text each.
+std::string utf8(std::u16string text)
 {
+    std::replace(text.begin(), text.end(), u'\0', u'\u2400');
     return utf8_from_utf16(text.c_str(), text.size());
 }
 
@@ -54,6 +56,15 @@ int edit_distance(const std::u16string& a, const std::u16string& b)
         }
     }
     return row[b.size()];
+}
+
+// A name that differs from a known one by blanks, or by at most two letters.
+bool misspelt(std::u16string name, const std::u16string& known)
+{
+    if (edit_distance(name, known) <= 2)
+        return true;
+    name.erase(std::remove_if(name.begin(), name.end(), [](char16_t c) { return c == u' ' || c == u'\t'; }), name.end());
+    return vocabulary::same_name(name, known);
 }
 
 // The part of a numbered line before its '=', without the blanks around it.
@@ -233,15 +244,12 @@ void Report::sections()
             continue;
         }
         bool asked = false;
-        const std::u16string* near = nullptr;
-        for (const std::u16string& name : known) {
+        for (const std::u16string& name : known)
             asked |= vocabulary::same_name(section.lookup_name(), name);
-            std::u16string bare = section.name;
-            bare.erase(std::remove_if(bare.begin(), bare.end(), [](char16_t c) { return c == u' ' || c == u'\t'; }),
-                       bare.end());
-            if (vocabulary::same_name(bare, name) || edit_distance(section.name, name) <= 2)
+        const std::u16string* near = nullptr;
+        for (const std::u16string& name : known)
+            if (misspelt(section.name, name))
                 near = &name;
-        }
         if (asked)
             continue;
         if (near)

@@ -17,7 +17,6 @@ struct Text {
     const char16_t* section;
     int number;
     const char16_t* english;
-    const char* use;  // one line for the template
 };
 
 // In file order: "Main" 1 to 7, then "ConnType" 100 to 800.
