@@ -12,6 +12,8 @@
 #include <iterator>
 
 #include "tools/todaysim/Failure.h"
+#include "tools/todaysim/Template.h"
+#include "tools/todaysim/Translator.h"
 #include "tools/todaysim/Utf.h"
 
 namespace todaysim::check {
@@ -116,3 +118,20 @@ int run_check(const Options& options)
 }
 
 }  // namespace todaysim::check
+
+namespace todaysim {
+
+bool run_translator_tool(const Options& options, int& status)
+{
+    if (!options.template_path.empty()) {
+        write_template(options.template_path);
+        status = kExitOk;
+        return true;
+    }
+    if (options.check.empty())
+        return false;
+    status = check::run_check(options);
+    return true;
+}
+
+}  // namespace todaysim

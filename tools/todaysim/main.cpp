@@ -6,12 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "tools/todaysim/Check.h"
 #include "tools/todaysim/Failure.h"
 #include "tools/todaysim/Options.h"
 #include "tools/todaysim/Runner.h"
 #include "tools/todaysim/Scenario.h"
-#include "tools/todaysim/Template.h"
+#include "tools/todaysim/Translator.h"
 
 #ifndef LINKORY_VERSION
 #define LINKORY_VERSION "unknown"
@@ -30,12 +29,9 @@ int main(int argc, char** argv)
             std::printf("todaysim %s (Linkory on a simulated Windows Mobile 5.0 Today screen)\n", LINKORY_VERSION);
             return todaysim::kExitOk;
         }
-        if (!options.template_path.empty()) {
-            todaysim::write_template(options.template_path);
-            return todaysim::kExitOk;
-        }
-        if (!options.check.empty())
-            return todaysim::check::run_check(options);
+        int status = todaysim::kExitOk;
+        if (todaysim::run_translator_tool(options, status))
+            return status;
         todaysim::Scenario scenario;
         if (!options.scenario.empty())
             scenario = todaysim::load_scenario(options.scenario);
