@@ -240,6 +240,7 @@ TEST(TranslationCheck, WholeFileProblemsAreNamed)
         {"\xFE\xFF", 1, Severity::Error, "UTF-16BE"},
         {utf16_file(u"[Main]\r\n", false), 1, Severity::Error, "UTF-16LE without its byte-order mark"},
         {"\xFF", 1, Severity::Error, "1 byte(s), too few"},
+        {std::string("\xFF\xFE\0\0[\0\0\0]\0\0\0\r\0\0\0\n\0\0\0", 20), 1, Severity::Error, "UTF-32LE"},
         {utf16_file(u"[Main]\r\n1=a\r\n" + std::u16string(4097, u'x') + u"\r\n"), 3, Severity::Error,
          "line 3 is longer than 4096"},
         {utf16_file(u"[Main]\r\n\r\n1=a\r\n") + "X", 4, Severity::Note, "single byte"},

@@ -201,6 +201,9 @@ void Report::encoding(const std::string& name, uint16_t language)
         add(1, Severity::Error, std::string("the file is ") + what +
                                     "; a language file must be UTF-16LE beginning with the byte-order mark FF FE: " +
                                     english);
+    if (file_.utf32_mark)
+        add(1, Severity::Error, "the file looks like UTF-32LE (it begins with FF FE 00 00): the plug-in reads it as "
+                                "UTF-16LE with a NUL character after every character, so it finds no section and no text");
     if (!file_.refused.empty())
         add(file_.refused_line, Severity::Error, "the plug-in refuses the file: " + file_.refused + "; it shows its English texts, " +
                                                      shown(Source{kMain, 1}) + " and " + shown(Source{kMain, 2}));

@@ -156,6 +156,7 @@ LanguageFile read_language_file(const std::string& bytes)
     file.encoding = Encoding::Utf16Le;
     file.accepted = true;
     file.lone_byte = bytes.size() % 2 != 0;
+    file.utf32_mark = bytes.size() >= 4 && bytes[2] == 0 && bytes[3] == 0;
 
     Reader reader(file);
     std::u16string units;

@@ -52,6 +52,7 @@ struct LanguageFile {
     std::string refused;            // why a file with the mark is refused; empty if not
     int refused_line = 0;
     bool lone_byte = false;         // an odd byte after the last unit, ignored
+    bool utf32_mark = false;        // FF FE 00 00: accepted, but every other unit is NUL
     int last_line = 0;
     std::vector<Section> sections;  // in file order, also when refused
     std::vector<DroppedLine> dropped;
