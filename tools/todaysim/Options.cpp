@@ -34,7 +34,8 @@ bool parse_int(const std::string& text, long min, long max, int& out)
 bool is_value_option(const std::string& name)
 {
     static const char* const kWithValue[] = {"--scenario", "--png", "--trace", "--dpi",
-                                             "--font-size", "--lang", "--dll", "--interval", "--zoom"};
+                                             "--font-size", "--lang", "--dll", "--interval", "--zoom",
+                                             "--check", "--template"};
     for (const char* option : kWithValue)
         if (name == option)
             return true;
@@ -56,6 +57,10 @@ void apply_value(Options& options, const std::string& name, const std::string& v
         options.trace = value;
     } else if (name == "--dll") {
         options.dll = value;
+    } else if (name == "--check") {
+        options.check = value;
+    } else if (name == "--template") {
+        options.template_path = value;
     } else if (name == "--dpi") {
         Dpi dpi;
         if (!parse_dpi(value, dpi))
@@ -82,6 +87,21 @@ void apply_value(Options& options, const std::string& name, const std::string& v
             throw bad("a hexadecimal language identifier such as 0407 or 0x0409");
         options.language = language;
     }
+}
+
+// --check draws at its own densities and fonts with its own connections.
+void check_translator_options(const Options& options)
+{
+    const bool check = !options.check.empty();
+    if (check && !options.template_path.empty())
+        throw usage_error("todaysim: --check and --template cannot be combined");
+    if (!check && !options.template_path.empty() && (options.png || options.trace || options.text))
+        throw usage_error("todaysim: --template writes only the template");
+    if ((check || !options.template_path.empty()) && options.watch)
+        throw usage_error("todaysim: --check and --template run once; they take no --watch or --window");
+    if (check && (!options.scenario.empty() || options.dpi || options.font_size_set || options.text))
+        throw usage_error("todaysim: --check measures at 96, 131 and 192 dpi on its own sample connections; "
+                          "it takes only --lang, --dll, --png, --trace and --quiet");
 }
 
 }  // namespace
@@ -184,7 +204,8 @@ Options parse_options(const std::vector<std::string>& args)
             throw usage_error("todaysim: unexpected argument '" + arg + "' (did you mean --scenario " +
                               arg + "?)");
     }
-    if (!options.png && !options.text && !options.trace) {
+    check_translator_options(options);
+    if (!options.png && !options.text && !options.trace && options.check.empty() && options.template_path.empty()) {
         options.png = "today.png";
         options.text = !options.quiet;
     }
@@ -222,6 +243,13 @@ Live modes:
   --window          --watch in a window showing the Today screen; a click is a
                     tap there, and the keys above work in it
   --zoom N          window pixels per screen pixel (default 2)
+
+For translators:
+  --check FILE      check a language file: every problem as FILE:LINE: error,
+                    warning or note, what the plug-in shows instead, each line
+                    measured at 96, 131 and 192 dpi; --png SHEET pictures the item
+                    with it; exit status 1 on any error or warning
+  --template FILE   write the English language file to start a translation from
 
 Output (without any of these: --text and --png today.png):
   --png FILE        write the final Today screen as a PNG (live modes: after

@@ -36,6 +36,10 @@ struct Options {
     double interval = 2.0;           // seconds between polls, the Today host's own
     bool window = false;
     int zoom = 2;
+    // A translator's tools: check a language file (--png is then its contact sheet), or
+    // write the template one.
+    std::string check;
+    std::string template_path;
 };
 
 // Parses argv[1..]; throws a usage Failure naming the offending argument. Without any of

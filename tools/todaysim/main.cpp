@@ -10,6 +10,7 @@
 #include "tools/todaysim/Options.h"
 #include "tools/todaysim/Runner.h"
 #include "tools/todaysim/Scenario.h"
+#include "tools/todaysim/Translator.h"
 
 #ifndef LINKORY_VERSION
 #define LINKORY_VERSION "unknown"
@@ -28,6 +29,9 @@ int main(int argc, char** argv)
             std::printf("todaysim %s (Linkory on a simulated Windows Mobile 5.0 Today screen)\n", LINKORY_VERSION);
             return todaysim::kExitOk;
         }
+        int status = todaysim::kExitOk;
+        if (todaysim::run_translator_tool(options, status))
+            return status;
         todaysim::Scenario scenario;
         if (!options.scenario.empty())
             scenario = todaysim::load_scenario(options.scenario);
