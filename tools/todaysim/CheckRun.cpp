@@ -75,6 +75,7 @@ private:
     void tap(Event event, const Step& step) override;
     void write_picture(const std::string& path) override;
     void check_violations() override;
+    void run_short(const Step& step) override { todaysim::run_short(step); }
     void collect();
 
     DensityRun& result_;

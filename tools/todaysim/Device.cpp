@@ -5,11 +5,21 @@
 #include <cstring>
 
 #include "sim/aygshell/SimAygshell.h"
+#include "sim/coredll/SimAcquire.h"
 #include "sim/coredll/SimGdi.h"
 #include "sim/coredll/SimKernel.h"
 #include "sim/coredll/SimUser.h"
 
 namespace todaysim {
+
+void run_short(const Step& step)
+{
+    const unsigned long from = static_cast<unsigned long>(step.fails_from.value_or(0));
+    if (step.kind == StepKind::HeapFailsFrom)
+        from ? sim::kernel::heap_fail_from(from) : sim::kernel::heap_fail_off();
+    else
+        from ? sim::acquire::fail_from(from) : sim::acquire::fail_off();
+}
 
 void configure_device(const Device& device)
 {

@@ -12,6 +12,10 @@ namespace todaysim {
 // Boots screen, shell font size and language.
 void configure_device(const Device& device);
 
+// A gdi_fails_from or heap_fails_from step: from its n-th call on (counted from now) every
+// such call of the device fails; null ends it.
+void run_short(const Step& step);
+
 // The screen as it is now.
 Picture screen_picture();
 

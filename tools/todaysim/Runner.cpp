@@ -12,7 +12,6 @@
 #include <memory>
 
 #include "sim/cellcore/SimConnMgr.h"
-#include "sim/coredll/SimAcquire.h"
 #include "sim/coredll/SimKernel.h"
 #include "sim/loader/SimLoader.h"
 #include "sim/today/Host.h"
@@ -74,11 +73,7 @@ void Run::check_violations()
 
 void Run::run_short(const Step& step)
 {
-    const unsigned long from = static_cast<unsigned long>(step.fails_from.value_or(0));
-    if (step.kind == StepKind::HeapFailsFrom)
-        from ? sim::kernel::heap_fail_from(from) : sim::kernel::heap_fail_off();
-    else
-        from ? sim::acquire::fail_from(from) : sim::acquire::fail_off();
+    todaysim::run_short(step);
 }
 
 void Run::tap(Event event, const Step& step)
