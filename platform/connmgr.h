@@ -4,6 +4,7 @@
 #define LINKORY_PLATFORM_CONNMGR_H
 
 #include "win32.h"
+#include <stddef.h>
 
 #define CONNMGR_MAX_DESC 128
 

@@ -2,7 +2,35 @@
 # SPDX-License-Identifier: MIT
 # Installs, with apt, every Debian 12 package that the build and the tests need and
 # that is not installed yet. Safe to run again; does nothing when all are present.
+# --tests adds what only the test command needs (Wine's 32-bit half).
 set -euo pipefail
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+
+# Wine's 32-bit half for the 32-bit Win32 build's tier, for the test command only. Debian's
+# wine32 is an i386 package: the machine takes that architecture first. The X extensions are
+# those the 64-bit Wine gets below, so that both halves draw alike.
+if [ "${1:-}" = --tests ]; then
+  wine32=(wine32:i386 libxrender1:i386 libxrandr2:i386 libxfixes3:i386 libxi6:i386
+          libxcursor1:i386 libxinerama1:i386 libxcomposite1:i386)
+  missing32=()
+  for p in "${wine32[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing32+=("$p")
+    fi
+  done
+  if [ ${#missing32[@]} -gt 0 ]; then
+    echo "install-deps: installing ${missing32[*]}"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+      "${sudo_cmd[@]}" dpkg --add-architecture i386
+    fi
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing32[@]}"
+  fi
+fi
 
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -31,9 +59,5 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 
 echo "install-deps: installing ${missing[*]}"
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then
-  sudo_cmd=(sudo)
-fi
 "${sudo_cmd[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

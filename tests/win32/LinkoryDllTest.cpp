@@ -48,6 +48,12 @@ std::vector<BYTE> resource_bytes(HMODULE module, LPCWSTR name, LPCWSTR type)
     return data ? std::vector<BYTE>(data, data + SizeofResource(module, found)) : std::vector<BYTE>();
 }
 
+BOOL CALLBACK collect_name(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR out)
+{
+    reinterpret_cast<std::set<ULONG_PTR>*>(out)->insert(reinterpret_cast<ULONG_PTR>(name));
+    return TRUE;
+}
+
 class WineLinkoryDll : public ::testing::Test {
 protected:
     void SetUp() override
@@ -83,13 +89,8 @@ TEST_F(WineLinkoryDll, ExportsTwoFunctionsByOrdinalAndNoNames)
 TEST_F(WineLinkoryDll, HoldsExactlyTheFourIconGroups)
 {
     std::set<ULONG_PTR> ids;
-    EnumResourceNamesW(
-        module, MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */,
-        [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR out) -> BOOL {
-            reinterpret_cast<std::set<ULONG_PTR>*>(out)->insert(reinterpret_cast<ULONG_PTR>(name));
-            return TRUE;
-        },
-        reinterpret_cast<LONG_PTR>(&ids));
+    EnumResourceNamesW(module, MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */, collect_name,
+                       reinterpret_cast<LONG_PTR>(&ids));
     EXPECT_EQ(ids, (std::set<ULONG_PTR>{5, 101, 104, 105}));
 }
 
