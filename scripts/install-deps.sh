@@ -2,18 +2,12 @@
 # SPDX-License-Identifier: MIT
 # Installs, with apt, every Debian 12 package that the build and the tests need and
 # that is not installed yet. Safe to run again; does nothing when all are present.
-# --tests adds what only the test command needs (Wine's 32-bit half).
 set -euo pipefail
-
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then
-  sudo_cmd=(sudo)
-fi
 
 # Wine's 32-bit half for the 32-bit Win32 build's tier, for the test command only. Debian's
 # wine32 is an i386 package: the machine takes that architecture first. The X extensions are
-# those the 64-bit Wine gets below, so that both halves draw alike.
-if [ "${1:-}" = --tests ]; then
+# those the 64-bit Wine has, so that both halves draw alike.
+if [ "${1:-test}" = test ]; then
   wine32=(wine32:i386 libxrender1:i386 libxrandr2:i386 libxfixes3:i386 libxi6:i386
           libxcursor1:i386 libxinerama1:i386 libxcomposite1:i386)
   missing32=()
@@ -24,11 +18,15 @@ if [ "${1:-}" = --tests ]; then
   done
   if [ ${#missing32[@]} -gt 0 ]; then
     echo "install-deps: installing ${missing32[*]}"
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-      "${sudo_cmd[@]}" dpkg --add-architecture i386
+    as_root32=(env DEBIAN_FRONTEND=noninteractive)
+    if [ "$(id -u)" -ne 0 ]; then
+      as_root32=(sudo env DEBIAN_FRONTEND=noninteractive)
     fi
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing32[@]}"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+      "${as_root32[@]}" dpkg --add-architecture i386
+    fi
+    "${as_root32[@]}" apt-get update -qq
+    "${as_root32[@]}" apt-get install -y -qq --no-install-recommends "${missing32[@]}"
   fi
 fi
 
@@ -59,5 +57,9 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 
 echo "install-deps: installing ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
 "${sudo_cmd[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

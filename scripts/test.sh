@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh --tests
+scripts/install-deps.sh test
 cmake --preset test
 cmake --build --preset test
 ctest --preset test "$@"
