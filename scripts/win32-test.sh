@@ -7,6 +7,7 @@
 # Other arguments go to every ctest run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh test
 root=$(pwd)
 
 presets=()
