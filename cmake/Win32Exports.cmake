@@ -62,25 +62,23 @@ function(linkory_win32_dll name)
   endif()
 endfunction()
 
-# linkory_win32_ordinal_dll(NAME DEF file SOURCES ... [RESOURCES ...] [LIBS ...]): a DLL whose exports are those of a
-# hand-written .def (ordinals, NONAME). Names of __stdcall functions are decorated from the
-# compiled objects, so one .def serves both word sizes; an export the objects lack fails the build.
+# linkory_win32_ordinal_dll(NAME DEF file SOURCES ... [RESOURCES ...] [LIBS ...]): a DLL whose
+# exports are those of a hand-written .def (ordinals, NONAME). Names of __stdcall functions are
+# decorated from the target's own objects just before the link, so one .def serves both word
+# sizes; an export the objects lack fails the build.
 function(linkory_win32_ordinal_dll name)
   cmake_parse_arguments(D "" "DEF" "SOURCES;RESOURCES;LIBS" ${ARGN})
-  add_library(${name}_objects OBJECT ${D_SOURCES})
-  target_link_libraries(${name}_objects PUBLIC linkory_platform ${D_LIBS})
+  add_library(${name} SHARED ${D_SOURCES} ${D_RESOURCES})
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name} LINK_DEPENDS ${D_DEF})
+  target_link_libraries(${name} PRIVATE ${D_LIBS})
 
   set(def ${CMAKE_CURRENT_BINARY_DIR}/${name}.def)
-  add_custom_command(OUTPUT ${def}
+  add_custom_command(TARGET ${name} PRE_LINK
     COMMAND ${CMAKE_COMMAND} -DNM=${LINKORY_MINGW_NM} -DINPUT=${D_DEF} -DOUTPUT=${def}
             -DSYMBOL_PREFIX=${LINKORY_WIN32_SYMBOL_PREFIX}
-            "-DOBJECTS=$<JOIN:$<TARGET_OBJECTS:${name}_objects>,|>"
+            "-DOBJECTS=$<JOIN:$<TARGET_OBJECTS:${name}>,|>"
             -P ${LINKORY_WIN32_ORDINAL_DEF_SCRIPT}
-    DEPENDS ${name}_objects $<TARGET_OBJECTS:${name}_objects> ${D_DEF} ${LINKORY_WIN32_ORDINAL_DEF_SCRIPT}
-    COMMENT "Exports of ${name}.dll from ${D_DEF}"
     VERBATIM)
-
-  add_library(${name} SHARED $<TARGET_OBJECTS:${name}_objects> ${def} ${D_RESOURCES})
-  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
-  target_link_libraries(${name} PRIVATE ${D_LIBS})
+  # The compiler driver hands a .def among the inputs to the linker.
+  target_link_options(${name} PRIVATE ${def})
 endfunction()

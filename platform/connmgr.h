@@ -3,8 +3,9 @@
 #ifndef LINKORY_PLATFORM_CONNMGR_H
 #define LINKORY_PLATFORM_CONNMGR_H
 
-#include "win32.h"
 #include <stddef.h>
+
+#include "win32.h"
 
 #define CONNMGR_MAX_DESC 128
 
