@@ -20,12 +20,12 @@ add_subdirectory(sim/aygshell/win32)
 # Linkory.dll: the same sources as the simulated build; exports and resources from the files
 # a device build would use.
 file(GLOB linkory_entry_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/entry/*.cpp)
-add_library(Linkory SHARED ${linkory_entry_sources} ${PROJECT_SOURCE_DIR}/entry/Linkory.def
-            ${PROJECT_SOURCE_DIR}/res/Linkory.rc)
-set_target_properties(Linkory PROPERTIES PREFIX "" OUTPUT_NAME Linkory)
-target_link_libraries(Linkory PRIVATE
-  linkory_connections linkory_framework linkory_intl linkory_support linkory_heapnew
-  linkory_platform cellcore aygshell)
+linkory_win32_ordinal_dll(Linkory
+  DEF ${PROJECT_SOURCE_DIR}/entry/Linkory.def
+  SOURCES ${linkory_entry_sources}
+  RESOURCES ${PROJECT_SOURCE_DIR}/res/Linkory.rc
+  LIBS linkory_connections linkory_framework linkory_intl linkory_support linkory_heapnew
+       linkory_platform cellcore aygshell)
 
 # The plug-in in the dialect of the device's compilers. Here WCHAR is the system's own
 # wchar_t, so the C++17 tests that link these libraries see the same types.

@@ -1,6 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Writes a module-definition file exporting every global function of OBJECTS ('|'-separated)
-# whose symbol name matches PATTERN. Run with cmake -P by linkory_win32_dll.
+# whose symbol name matches PATTERN. Run with cmake -P by linkory_win32_dll. SYMBOL_PREFIX is
+# what the target puts before every C name (an underscore on 32-bit x86), which a .def omits;
+# a __stdcall name keeps its @N, and the link strips it from the exported name.
 string(REPLACE "|" ";" objects "${OBJECTS}")
 set(exports "")
 foreach(object IN LISTS objects)
@@ -12,7 +14,7 @@ foreach(object IN LISTS objects)
   # "<address> T <name>": only code is exported; data would need dllimport at every use.
   string(REGEX MATCHALL "[0-9a-fA-F]+ T [^\n]+" functions "${listing}")
   foreach(line IN LISTS functions)
-    string(REGEX REPLACE "^[0-9a-fA-F]+ T " "" symbol "${line}")
+    string(REGEX REPLACE "^[0-9a-fA-F]+ T ${SYMBOL_PREFIX}" "" symbol "${line}")
     if(symbol MATCHES "${PATTERN}")
       list(APPEND exports "${symbol}")
     endif()

@@ -26,7 +26,7 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)
 }
 
 // Export ordinal 240: makes the item's window for the host's record, or answers null.
-HWND InitializeCustomItem(TODAYLISTITEM* item, HWND parent)
+HWND APIENTRY InitializeCustomItem(TODAYLISTITEM* item, HWND parent)
 {
     if (!item)
         return NULL;
@@ -37,7 +37,7 @@ HWND InitializeCustomItem(TODAYLISTITEM* item, HWND parent)
 }
 
 // Export ordinal 241: the item has no options dialog.
-BOOL CustomItemOptionsDlgProc(HWND, UINT, WPARAM, LPARAM)
+BOOL APIENTRY CustomItemOptionsDlgProc(HWND, UINT, WPARAM, LPARAM)
 {
     return TRUE;
 }

@@ -33,6 +33,10 @@ test_packages=(
   clang libclang-rt-14-dev valgrind
   # The plug-in compiled as C++98 for the device's processor class (ARM) and for 32-bit Win32.
   g++-arm-linux-gnueabi binutils-arm-linux-gnueabi g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  # Wine's 32-bit half for the 32-bit Win32 build's tier: i386 packages, with the X extensions
+  # the 64-bit half has, so that both draw alike.
+  wine32:i386 libxrender1:i386 libxrandr2:i386 libxfixes3:i386 libxi6:i386
+  libxcursor1:i386 libxinerama1:i386 libxcomposite1:i386
 )
 
 case "$what" in
@@ -60,6 +64,10 @@ echo "install-deps: installing ${missing[*]}"
 as_root=(env DEBIAN_FRONTEND=noninteractive)
 if [ "$(id -u)" -ne 0 ]; then
   as_root=(sudo env DEBIAN_FRONTEND=noninteractive)
+fi
+# Debian's wine32 is an i386 package: the machine takes that architecture first.
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${as_root[@]}" dpkg --add-architecture i386
 fi
 "${as_root[@]}" apt-get update -qq
 "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,6 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Checks a PE file's export and import tables as objdump -p prints them. Arguments:
 #   OBJDUMP, FILE          the tool and the DLL
+#   FORMAT, MAGIC          objdump's file format (pei-i386, pei-x86-64) and the optional
+#                          header's magic (PE32, PE32+): the word size the file is built for
 #   MODULE_NAME            the name the export table gives the module
 #   ORDINALS               exactly these ordinals are exported (optional)
 #   NAMED_EXPORTS          the number of exported names (optional)
@@ -12,6 +14,13 @@ if(failed)
   message(FATAL_ERROR "${OBJDUMP} -p ${FILE} failed")
 endif()
 set(problems "")
+
+if(NOT dump MATCHES "file format ([^\n]+)\n" OR NOT CMAKE_MATCH_1 STREQUAL FORMAT)
+  list(APPEND problems "file format '${CMAKE_MATCH_1}', expected '${FORMAT}'")
+endif()
+if(NOT dump MATCHES "\nMagic[ \t]+[0-9a-fA-F]+[ \t]+\\(([^)]+)\\)" OR NOT CMAKE_MATCH_1 STREQUAL MAGIC)
+  list(APPEND problems "optional header magic '${CMAKE_MATCH_1}', expected '${MAGIC}'")
+endif()
 
 if(NOT dump MATCHES "\nName[ \t]+[0-9a-fA-F]+ ([^\n]+)\n")
   list(APPEND problems "no export table")

@@ -72,9 +72,15 @@ LONG CALLBACK test_handler(EXCEPTION_POINTERS* info)
     ++testHandlerHits;
     testArmed = false;
     CONTEXT* context = info->ContextRecord;
+#if defined(__x86_64__)
     const DWORD64 sp = (context->Rsp - 256) & ~static_cast<DWORD64>(15);
     context->Rsp = sp - 8;
     context->Rip = reinterpret_cast<DWORD64>(&test_recover);
+#else
+    const DWORD sp = (context->Esp - 256) & ~static_cast<DWORD>(15);
+    context->Esp = sp - 4;
+    context->Eip = reinterpret_cast<DWORD>(&test_recover);
+#endif
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 

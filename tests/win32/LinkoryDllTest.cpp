@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/todaycmn.h"
 #include "platform/win32.h"
 
 namespace {
@@ -48,6 +49,39 @@ std::vector<BYTE> resource_bytes(HMODULE module, LPCWSTR name, LPCWSTR type)
     return data ? std::vector<BYTE>(data, data + SizeofResource(module, found)) : std::vector<BYTE>();
 }
 
+BOOL CALLBACK collect_name(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR out)
+{
+    reinterpret_cast<std::set<ULONG_PTR>*>(out)->insert(reinterpret_cast<ULONG_PTR>(name));
+    return TRUE;
+}
+
+// Where the caller's stack pointer is, give or take a constant: the frame of a call made
+// from it.
+__attribute__((noinline)) uintptr_t stack_mark()
+{
+    return reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+}
+
+// How far a call through the host's pointer type moves the caller's stack. On 32-bit x86 a
+// callee of another convention than the type's leaves the arguments behind (or takes them twice).
+template <typename Proc, typename... Args>
+__attribute__((noinline)) intptr_t stack_moved_by(Proc proc, Args... args)
+{
+    const uintptr_t before = stack_mark();
+    proc(args...);
+    return static_cast<intptr_t>(stack_mark() - before);
+}
+
+HWND APIENTRY same_convention_init(TODAYLISTITEM*, HWND)
+{
+    return nullptr;
+}
+
+BOOL APIENTRY same_convention_options(HWND, UINT, WPARAM, LPARAM)
+{
+    return TRUE;
+}
+
 class WineLinkoryDll : public ::testing::Test {
 protected:
     void SetUp() override
@@ -80,16 +114,28 @@ TEST_F(WineLinkoryDll, ExportsTwoFunctionsByOrdinalAndNoNames)
     }
 }
 
+TEST_F(WineLinkoryDll, ExportsUseTheCallingConventionOfTheHostsPointerTypes)
+{
+    auto init = reinterpret_cast<PFNCUSTOMINITIALIZEITEM>(
+        reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ORDINAL_INITIALIZEITEM))));
+    auto options = reinterpret_cast<PFNCUSTOMOPTIONSDLGPROC>(
+        reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ORDINAL_OPTIONSDIALOGPROC))));
+    ASSERT_TRUE(init && options);
+    TODAYLISTITEM disabled = {};  // no window: the call returns at once
+    HWND none = nullptr;
+    EXPECT_EQ(stack_moved_by(init, &disabled, none), stack_moved_by(same_convention_init, &disabled, none));
+    const UINT initDialog = 0x0110;
+    const WPARAM noWParam = 0;
+    const LPARAM noLParam = 0;
+    EXPECT_EQ(stack_moved_by(options, none, initDialog, noWParam, noLParam),
+              stack_moved_by(same_convention_options, none, initDialog, noWParam, noLParam));
+}
+
 TEST_F(WineLinkoryDll, HoldsExactlyTheFourIconGroups)
 {
     std::set<ULONG_PTR> ids;
-    EnumResourceNamesW(
-        module, MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */,
-        [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR out) -> BOOL {
-            reinterpret_cast<std::set<ULONG_PTR>*>(out)->insert(reinterpret_cast<ULONG_PTR>(name));
-            return TRUE;
-        },
-        reinterpret_cast<LONG_PTR>(&ids));
+    EnumResourceNamesW(module, MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */, collect_name,
+                       reinterpret_cast<LONG_PTR>(&ids));
     EXPECT_EQ(ids, (std::set<ULONG_PTR>{5, 101, 104, 105}));
 }
 

@@ -98,6 +98,14 @@ std::string text_of(const json& event)
     return event.dump();
 }
 
+// The Win32 build whose todaysim.exe runs: LINKORY_WIN32_DIR names another one (the 32-bit
+// build) without a second simulated build to compare with.
+std::string win32_build_dir()
+{
+    const char* chosen = std::getenv("LINKORY_WIN32_DIR");
+    return chosen && *chosen ? chosen : WIN32_BUILD_DIR;
+}
+
 }  // namespace
 
 uint32_t Picture::at(int x, int y) const
@@ -119,12 +127,12 @@ PairRun run_pair(const std::string& scenario, const std::string& locale)
     // Wine reaches Unix paths through drive Z:; its prefix lives in the Win32 build.
     std::vector<std::string> env;
     if (!std::getenv("WINEPREFIX"))
-        env.push_back(std::string("WINEPREFIX=") + WIN32_BUILD_DIR + "/wineprefix");
+        env.push_back("WINEPREFIX=" + win32_build_dir() + "/wineprefix");
     if (!std::getenv("WINEDEBUG"))
         env.push_back("WINEDEBUG=-all");
     if (!locale.empty())
         env.push_back("LC_ALL=" + locale);
-    pair.wine = finish(spawn({"wine", WINE_TODAYSIM, "--scenario", "Z:" + scenario, "--trace", "Z:" + wine + ".jsonl",
+    pair.wine = finish(spawn({"wine", win32_build_dir() + "/bin/todaysim.exe", "--scenario", "Z:" + scenario, "--trace", "Z:" + wine + ".jsonl",
                               "--png", "Z:" + wine + ".png", "-q"},
                              wine + ".err", env),
                        wine);

@@ -88,16 +88,20 @@ Picture window_picture(HWND hwnd)
     return picture;
 }
 
+// A callback of its own: a lambda converts only to a pointer of the default convention,
+// and 32-bit Win32 calls it as __stdcall.
+namespace {
+BOOL CALLBACK count_child(HWND, LPARAM counter)
+{
+    ++*reinterpret_cast<long*>(counter);
+    return TRUE;
+}
+}  // namespace
+
 long child_windows(HWND parent)
 {
     long count = 0;
-    EnumChildWindows(
-        parent,
-        [](HWND, LPARAM counter) -> BOOL {
-            ++*reinterpret_cast<long*>(counter);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    EnumChildWindows(parent, count_child, reinterpret_cast<LPARAM>(&count));
     return count;
 }
 
