@@ -65,10 +65,12 @@ ScreenWindow::ScreenWindow(int width, int height, int zoom, const std::string& t
     if (!has_value("SDL_VIDEODRIVER"))
         SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        // SDL_Quit clears the reason, so it is taken first.
+        const std::string reason = SDL_GetError();
         SDL_Quit();
         const char* display = std::getenv("DISPLAY");
         throw usage_error(std::string("todaysim: --window cannot open the display") +
-                          (display && *display ? std::string(" ") + display : std::string()) + ": " + SDL_GetError());
+                          (display && *display ? std::string(" ") + display : std::string()) + ": " + reason);
     }
     window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width * zoom,
                                height * zoom, SDL_WINDOW_SHOWN);
