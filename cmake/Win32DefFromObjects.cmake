@@ -3,22 +3,13 @@
 # whose symbol name matches PATTERN. Run with cmake -P by linkory_win32_dll. SYMBOL_PREFIX is
 # what the target puts before every C name (an underscore on 32-bit x86), which a .def omits;
 # a __stdcall name keeps its @N, and the link strips it from the exported name.
-string(REPLACE "|" ";" objects "${OBJECTS}")
+include(${CMAKE_CURRENT_LIST_DIR}/Win32ObjectSymbols.cmake)
+linkory_object_functions(symbols)
 set(exports "")
-foreach(object IN LISTS objects)
-  execute_process(COMMAND ${NM} --extern-only --defined-only ${object}
-                  OUTPUT_VARIABLE listing RESULT_VARIABLE failed)
-  if(failed)
-    message(FATAL_ERROR "${NM} could not read ${object}")
+foreach(symbol IN LISTS symbols)
+  if(symbol MATCHES "${PATTERN}")
+    list(APPEND exports "${symbol}")
   endif()
-  # "<address> T <name>": only code is exported; data would need dllimport at every use.
-  string(REGEX MATCHALL "[0-9a-fA-F]+ T [^\n]+" functions "${listing}")
-  foreach(line IN LISTS functions)
-    string(REGEX REPLACE "^[0-9a-fA-F]+ T ${SYMBOL_PREFIX}" "" symbol "${line}")
-    if(symbol MATCHES "${PATTERN}")
-      list(APPEND exports "${symbol}")
-    endif()
-  endforeach()
 endforeach()
 
 list(REMOVE_DUPLICATES exports)
@@ -30,11 +21,4 @@ set(text "LIBRARY \"${LIBRARY}\"\nEXPORTS\n")
 foreach(symbol IN LISTS exports)
   string(APPEND text "    ${symbol}\n")
 endforeach()
-# Rewriting an unchanged file would relink every importer.
-if(EXISTS "${OUTPUT}")
-  file(READ "${OUTPUT}" previous)
-  if(previous STREQUAL text)
-    return()
-  endif()
-endif()
-file(WRITE "${OUTPUT}" "${text}")
+linkory_write_if_changed("${OUTPUT}" "${text}")

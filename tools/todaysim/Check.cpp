@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "tools/todaysim/Device.h"
 #include "tools/todaysim/Failure.h"
 #include "tools/todaysim/Template.h"
 #include "tools/todaysim/Translator.h"
@@ -33,19 +34,6 @@ std::string read_file(const std::string& path)
     if (in.bad())
         throw usage_error("todaysim: --check " + path + ": cannot be read");
     return bytes;
-}
-
-// Linkory.dll lies beside todaysim in the build's bin folder.
-std::string plugin_path(const Options& options)
-{
-    if (!options.dll.empty())
-        return options.dll;
-    char self[4096];
-    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0)
-        return "Linkory.dll";
-    std::string path(self, static_cast<size_t>(length));
-    return path.substr(0, path.rfind('/') + 1) + "Linkory.dll";
 }
 
 // Lines where the plug-in drew something other than what the reading of the file gives:
@@ -85,7 +73,7 @@ int run_check(const Options& options)
     else
         language_of_name(path, language);
 
-    const std::string dll = plugin_path(options);
+    const std::string dll = options.dll.empty() ? default_dll() : options.dll;
     struct stat info;
     if (stat(dll.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         throw options.dll.empty() ? run_error("todaysim: " + dll + " not found; build the Linkory target or pass --dll")

@@ -2,6 +2,8 @@
 // Scenario settings into the simulated device, pictures and counts out of it.
 #include "tools/todaysim/Device.h"
 
+#include <unistd.h>
+
 #include <cstring>
 
 #include "sim/aygshell/SimAygshell.h"
@@ -11,6 +13,16 @@
 #include "sim/coredll/SimUser.h"
 
 namespace todaysim {
+
+std::string default_dll()
+{
+    char self[4096];
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return "Linkory.dll";
+    std::string path(self, static_cast<size_t>(length));
+    return path.substr(0, path.rfind('/') + 1) + "Linkory.dll";
+}
 
 void run_short(const Step& step)
 {

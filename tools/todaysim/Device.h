@@ -4,10 +4,15 @@
 #ifndef LINKORY_TOOLS_TODAYSIM_DEVICE_H
 #define LINKORY_TOOLS_TODAYSIM_DEVICE_H
 
+#include <string>
+
 #include "tools/todaysim/PngWriter.h"
 #include "tools/todaysim/Scenario.h"
 
 namespace todaysim {
+
+// Linkory.dll beside todaysim in the build's bin folder.
+std::string default_dll();
 
 // Boots screen, shell font size and language.
 void configure_device(const Device& device);

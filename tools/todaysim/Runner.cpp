@@ -35,17 +35,6 @@ bool is_regular_file(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// Linkory.dll lies beside todaysim in the build's bin folder.
-std::string default_dll()
-{
-    char self[4096];
-    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0)
-        return "Linkory.dll";
-    std::string path(self, static_cast<size_t>(length));
-    return path.substr(0, path.rfind('/') + 1) + "Linkory.dll";
-}
-
 class Run : private StepPlayer {
 public:
     Run(const Options& options, const Scenario& scenario) : options_(options), scenario_(scenario) {}
