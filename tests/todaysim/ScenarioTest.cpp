@@ -130,6 +130,7 @@ TEST(Scenario, BadFilesAreRefusedWithFieldAndExpectation)
         {"[1, 2]", ": expected an object at the top"},
         {"{\n  \"steps\": [\n    {\"poll\": 1}\n    {\"poll\": 2}\n  ]\n}", ":4:5: syntax error"},
         {"{\"device\": {\"dpi\": 96,}}", ":1:23: syntax error"},
+        {"{\n  \"steps\": [{\"poll\": 1E400}]\n}", ":2:22: the number 1E400 is too large"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

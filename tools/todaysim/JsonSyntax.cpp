@@ -98,6 +98,21 @@ json parse_json_checked(const std::string& text, const std::string& file)
         line_and_column(text, error.byte, line, column);
         throw usage_error(file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " +
                           reason(error.what()));
+    } catch (const json::out_of_range& error) {
+        // A number past a double's range ("1E400"): the parser names the number, not where it
+        // stood, so its first occurrence gives the place.
+        const std::string what = error.what();
+        const size_t open = what.find('\''), close = what.rfind('\'');
+        const std::string number = open < close ? what.substr(open + 1, close - open - 1) : std::string();
+        const size_t at = number.empty() ? std::string::npos : text.find(number);
+        std::string place = file;
+        if (at != std::string::npos) {
+            size_t line, column;
+            line_and_column(text, at + 1, line, column);
+            place += ":" + std::to_string(line) + ":" + std::to_string(column);
+        }
+        throw usage_error(place + ": the number " + (number.empty() ? std::string() : number + " ") +
+                          "is too large for a number here");
     }
     if (!repeated.empty())
         throw usage_error(file + ": " + repeated + ": the key appears twice");
