@@ -48,8 +48,19 @@ public:
         while (poll(&ready, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
             number += c;
         close(fds[0]);
-        if (!number.empty())
-            name_ = ":" + number;
+        if (number.empty())
+            return;
+        // The number comes as the server starts listening; a client that connects before it
+        // takes connections is refused, so the display is named only once one gets through.
+        const std::string name = ":" + number;
+        for (int tries = 0; tries < 200; ++tries) {
+            if (Display* client = XOpenDisplay(name.c_str())) {
+                XCloseDisplay(client);
+                name_ = name;
+                return;
+            }
+            usleep(50 * 1000);
+        }
     }
     ~VirtualDisplay()
     {
@@ -132,7 +143,7 @@ TEST(TodaysimWindow, ClickExpandsAndTheWindowShowsThePng)
     if (run_command({"sh", "-c", "command -v Xvfb && command -v xdotool"}) != 0)
         GTEST_SKIP() << "needs Xvfb and xdotool (scripts/install-deps.sh installs them)";
     VirtualDisplay display;
-    ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+    ASSERT_FALSE(display.name().empty()) << "Xvfb did not start or took no client within 10 s";
     const std::string png = temp_path("window.png"), trace = temp_path("window.jsonl");
     const int zoom = 2;
     // SDL's connection to D-Bus (for input methods) is never freed by libdbus, so the leak
