@@ -90,6 +90,9 @@ git clone -q --no-local "$repo" "$root/work/main"
 cp -a "$repo/../shared" "$root/work/shared"
 chmod -R a-w "$root/work/shared"
 
+# The root on itself first, so that its / is a mount point as on a machine: `ip netns` remounts
+# it as a slave.
+mount --bind "$root" "$root"
 for m in "${mounts[@]}"; do
   mount --bind "/$m" "$root/$m"
 done
