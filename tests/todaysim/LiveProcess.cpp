@@ -182,6 +182,15 @@ bool eventually(double seconds, const std::function<bool()>& condition)
     return true;
 }
 
+ToolRun finished_run(LiveProcess& run, const std::string& trace)
+{
+    ToolRun ended;
+    ended.status = run.wait_exit(20);
+    ended.err = run.errors();
+    ended.trace = read_trace(trace);
+    return ended;
+}
+
 std::vector<nlohmann::json> read_trace(const std::string& path)
 {
     std::vector<nlohmann::json> events;

@@ -12,6 +12,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "ToolRun.h"
+
 class LiveProcess {
 public:
     enum class Output { Pipe, Terminal };
@@ -44,6 +46,10 @@ private:
     std::string output_;
     std::string error_path_;
 };
+
+// Waits up to 20 s for the process to end: its status, standard error and the trace it wrote
+// to `trace`, for the checks of a whole run.
+ToolRun finished_run(LiveProcess& run, const std::string& trace);
 
 // Calls `condition` every 20 ms until it holds or `seconds` pass; whether it held.
 bool eventually(double seconds, const std::function<bool()>& condition);

@@ -105,10 +105,7 @@ TEST(TodaysimWatch, PipeGetsStampedBlocksAndTheTraceStreams)
     EXPECT_EQ(count(run.output(), "Linkory 240x"), blocks) << "steady polls print nothing";
 
     kill(run.pid(), SIGINT);
-    ToolRun ended;
-    ended.status = run.wait_exit(20);
-    ended.err = run.errors();
-    ended.trace = read_trace(trace);
+    const ToolRun ended = finished_run(run, trace);
     EXPECT_EQ(ended.status, 0) << ended.err;
     expect_clean_unload(ended);
 
@@ -213,10 +210,7 @@ TEST(TodaysimWatch, FollowsLinksInANetworkNamespace)
         EXPECT_EQ(shown, change.header);
     }
     kill(run.pid(), SIGINT);
-    ToolRun ended;
-    ended.status = run.wait_exit(20);
-    ended.err = run.errors();
-    ended.trace = read_trace(trace);
+    const ToolRun ended = finished_run(run, trace);
     EXPECT_EQ(ended.status, 0) << ended.err;
     expect_clean_unload(ended);
     unlink(trace.c_str());

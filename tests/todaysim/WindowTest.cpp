@@ -205,10 +205,7 @@ TEST(TodaysimWindow, ClickExpandsAndTheWindowShowsThePng)
     // Key down only: the window is gone before a key release could reach it.
     ASSERT_EQ(run_command(on(display.name(), {"xdotool", "keydown", "--window", std::to_string(window), "q"}), &said), 0)
         << said;
-    ToolRun ended;
-    ended.status = run.wait_exit(20);
-    ended.err = run.errors();
-    ended.trace = read_trace(trace);
+    const ToolRun ended = finished_run(run, trace);
     EXPECT_EQ(ended.status, 0) << ended.err;
     expect_clean_unload(ended);
     unlink(png.c_str());
