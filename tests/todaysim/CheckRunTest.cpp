@@ -11,9 +11,9 @@
 #include <regex>
 
 #include "ToolRun.h"
-#include "tools/todaysim/CheckExpect.h"
-#include "tools/todaysim/Template.h"
-#include "tools/todaysim/Utf.h"
+#include "tools/todaysim/scenario/Utf.h"
+#include "tools/todaysim/translate/CheckExpect.h"
+#include "tools/todaysim/translate/Template.h"
 
 using nlohmann::json;
 using namespace todaysim;

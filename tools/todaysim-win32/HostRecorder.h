@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/win32.h"
-#include "tools/todaysim/Event.h"
+#include "tools/todaysim/show/Event.h"
 
 namespace todaysim {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // One run of the plug-in in the Today host on Win32: the steps of the simulated run, the
 // events the host can see, and the picture read back from the Today window.
-#include "tools/todaysim/Runner.h"
+#include "tools/todaysim/run/Runner.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,10 +11,11 @@
 #include "sim/today/Host.h"
 #include "tools/todaysim-win32/HostDevice.h"
 #include "tools/todaysim-win32/HostRecorder.h"
-#include "tools/todaysim/Failure.h"
-#include "tools/todaysim/Staging.h"
-#include "tools/todaysim/StepPlayer.h"
-#include "tools/todaysim/TraceWriter.h"
+#include "tools/todaysim/device/Settings.h"
+#include "tools/todaysim/device/Staging.h"
+#include "tools/todaysim/run/StepPlayer.h"
+#include "tools/todaysim/scenario/Failure.h"
+#include "tools/todaysim/show/TraceWriter.h"
 
 namespace todaysim {
 namespace {

@@ -1,0 +1,187 @@
+// SPDX-License-Identifier: MIT
+// One run of the plug-in in the simulated Today host, step by step.
+#include "tools/todaysim/run/Runner.h"
+
+#include <langinfo.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "sim/cellcore/SimConnMgr.h"
+#include "sim/coredll/SimKernel.h"
+#include "sim/loader/SimLoader.h"
+#include "sim/today/Host.h"
+#include "sim/today/SimLeftovers.h"
+#include "tools/todaysim/device/Device.h"
+#include "tools/todaysim/device/Recorder.h"
+#include "tools/todaysim/device/Settings.h"
+#include "tools/todaysim/device/Staging.h"
+#include "tools/todaysim/live/Watch.h"
+#include "tools/todaysim/run/StepPlayer.h"
+#include "tools/todaysim/scenario/Failure.h"
+#include "tools/todaysim/scenario/Utf.h"
+#include "tools/todaysim/show/TextView.h"
+#include "tools/todaysim/show/TraceWriter.h"
+
+namespace todaysim {
+namespace {
+
+bool is_regular_file(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+class Run : private StepPlayer {
+public:
+    Run(const Options& options, const Scenario& scenario) : options_(options), scenario_(scenario) {}
+    int go();
+
+private:
+    void tap(Event event, const Step& step) override;
+    void write_picture(const std::string& path) override { write_png(path, screen_picture()); }
+    void check_violations() override;
+    void run_short(const Step& step) override;
+    void print_text(const Device& device);
+
+    const Options& options_;
+    const Scenario& scenario_;
+    Recorder* recorder_ = nullptr;
+};
+
+void Run::check_violations()
+{
+    for (const std::string& violation : recorder_->collect_violations()) {
+        std::fprintf(stderr, "todaysim: device violation: %s\n", violation.c_str());
+        ++violations_;
+    }
+}
+
+void Run::run_short(const Step& step)
+{
+    todaysim::run_short(step);
+}
+
+void Run::tap(Event event, const Step& step)
+{
+    const RECT where = host_->item_rect(item_);
+    int x = step.x, y = step.y;
+    if (x < 0 && !find_toggle_box(log_.events(), x, y)) {
+        event["skipped"] = "no toggle box shown";
+        log_.add(event);
+        return;
+    }
+    event["x"] = x;
+    event["y"] = y;
+    log_.add(event);
+    if (!host_->tap(where.left + x, where.top + y))
+        log_.add(Event{{"ev", "note"}, {"text", "tap: no item under the point"}});
+}
+
+void Run::print_text(const Device& device)
+{
+    TextViewStyle style;
+    const char* codeset = nl_langinfo(CODESET);
+    style.unicode = codeset && std::strcmp(codeset, "UTF-8") == 0;
+    style.color = isatty(STDOUT_FILENO) && !std::getenv("NO_COLOR");
+    std::string text = render_text_view(log_.events(), style);
+    char settings[160];
+    std::snprintf(settings, sizeof settings, "  %d x %d dpi, UI font %s, language 0x%04X, ", device.dpi_x,
+                  device.dpi_y, device.font_size ? (std::to_string(*device.font_size) + " px").c_str() : "not set",
+                  device.language);
+    text += settings;
+    if (scenario_.file.empty()) {
+        size_t connected = 0;
+        const sim::cellcore::Model model = sim::cellcore::current_model();
+        for (const sim::cellcore::Connection& c : model.connections)
+            connected += c.status == CONNMGR_STATUS_CONNECTED;
+        text += "this machine's interfaces: " + std::to_string(model.connections.size()) + " (" +
+                std::to_string(connected) + " up)\n";
+    } else {
+        text += "scenario " + scenario_.file + "\n";
+    }
+    std::fputs(text.c_str(), stdout);
+}
+
+int Run::go()
+{
+    const Device device = effective_device(scenario_, options_);
+    std::string dll = options_.dll.empty() ? default_dll() : options_.dll;
+    if (!is_regular_file(dll))
+        throw options_.dll.empty() ? run_error("todaysim: " + dll + " not found; build the Linkory target or pass --dll")
+                                   : usage_error("todaysim: --dll " + dll + ": no such file");
+    std::unique_ptr<Watch> watch;
+    if (options_.watch)
+        watch = std::make_unique<Watch>(options_, device, scenario_.file.empty());
+    Staging staging(dll, scenario_.language_files);
+    TraceWriter trace;
+    if (options_.trace)
+        trace.open(*options_.trace);
+    log_.set_trace(&trace);
+
+    configure_device(device);
+    start_connections(scenario_);
+
+    sim::today::SimLeftovers probe;
+    sim::today::Host host(nullptr, &probe);
+    host_ = &host;
+    if (DWORD error = host.create())
+        throw run_error("todaysim: the Today window could not be made (error " + std::to_string(error) + ")");
+    Recorder recorder(log_, host.window());
+    recorder_ = &recorder;
+    check_violations();
+    const LiveCounts before = live_counts();
+    const std::u16string path = utf16_from_utf8(staging.dll());
+    if (DWORD error = host.load(reinterpret_cast<LPCWSTR>(path.c_str()), TEXT("Linkory"), TRUE, &item_)) {
+        std::string why = sim::loader::last_load_error();
+        throw run_error("todaysim: cannot load " + dll + " (error " + std::to_string(error) + ")" +
+                        (why.empty() ? "" : ": " + why));
+    }
+    log_load(dll, recorder.item() != nullptr);
+    check_violations();
+    if (watch) {
+        // A watch without steps starts from the first poll; it taps nothing by itself.
+        Scenario script = scenario_;
+        if (!script.has_steps) {
+            script.has_steps = true;
+            script.steps.assign(1, Step());
+        }
+        play_steps(script);
+        watch->run(WatchedRun{&host, item_, &log_, [this] { check_violations(); }});
+        watch.reset();
+    } else {
+        play_steps(scenario_);
+        if (options_.png)
+            write_picture(*options_.png);
+    }
+
+    const std::vector<std::string> leftovers = host.unload(item_);
+    const LiveCounts after = live_counts();
+    Event unload = make_event("unload");
+    unload["leaks"] = Event{{"heap_blocks", std::max(0L, after.heap_blocks - before.heap_blocks)},
+                            {"gdi_objects", std::max(0L, after.gdi_objects - before.gdi_objects)},
+                            {"windows", std::max(0L, after.windows - before.windows)},
+                            {"icons", std::max(0L, after.icons - before.icons)}};
+    log_.add(unload);
+    check_violations();
+    trace.close();
+    log_.set_trace(nullptr);
+    if (options_.text && !options_.watch)
+        print_text(device);
+
+    return finish(leftovers);
+}
+
+}  // namespace
+
+int run(const Options& options, const Scenario& scenario)
+{
+    Run run(options, scenario);
+    return run.go();
+}
+
+}  // namespace todaysim

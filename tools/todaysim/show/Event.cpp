@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: MIT
+// Colours as the trace writes them.
+#include "tools/todaysim/show/Event.h"
+
+#include <cstdio>
+
+namespace todaysim {
+
+std::string color_text(unsigned long colorref)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", static_cast<unsigned>(colorref & 0xFF),
+                  static_cast<unsigned>((colorref >> 8) & 0xFF), static_cast<unsigned>((colorref >> 16) & 0xFF));
+    return text;
+}
+
+}  // namespace todaysim
