@@ -51,9 +51,6 @@ private:
     bool ok_ = false;
 };
 
-// "TODAYM_GETCOLOR", "TODAYM_DRAWWATERMARK" or "TODAYM_TOOKSELECTION"; null for others.
-const char* request_name(UINT msg);
-
 }  // namespace todaysim
 
 #endif

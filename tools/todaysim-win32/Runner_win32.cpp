@@ -13,6 +13,7 @@
 #include "tools/todaysim-win32/HostRecorder.h"
 #include "tools/todaysim/device/Settings.h"
 #include "tools/todaysim/device/Staging.h"
+#include "tools/todaysim/device/Toggle.h"
 #include "tools/todaysim/run/StepPlayer.h"
 #include "tools/todaysim/scenario/Failure.h"
 #include "tools/todaysim/show/TraceWriter.h"
@@ -78,7 +79,6 @@ void Run::run_short(const Step& step)
 // the default script's tap is left out and said so.
 void Run::tap(Event event, const Step& step)
 {
-    const RECT where = host_->item_rect(item_);
     if (step.x < 0) {
         event["skipped"] = "the toggle box is not visible to a Win32 host";
         log_.add(event);
@@ -87,7 +87,7 @@ void Run::tap(Event event, const Step& step)
     event["x"] = step.x;
     event["y"] = step.y;
     log_.add(event);
-    host_->tap(where.left + step.x, where.top + step.y);
+    tap_item(*host_, item_, log_, step.x, step.y);
 }
 
 int Run::go()

@@ -8,6 +8,7 @@
 #include "sim/common/Violations.h"
 #include "sim/coredll/SimGdi.h"
 #include "sim/coredll/SimUser.h"
+#include "sim/today/Requests.h"
 #include "tools/todaysim/scenario/Utf.h"
 
 namespace todaysim {
@@ -33,9 +34,6 @@ const MessageName kMessageNames[] = {
     {WM_NCCALCSIZE, "WM_NCCALCSIZE"},
     {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"},
     {WM_LBUTTONUP, "WM_LBUTTONUP"},
-    {TODAYM_GETCOLOR, "TODAYM_GETCOLOR"},
-    {TODAYM_DRAWWATERMARK, "TODAYM_DRAWWATERMARK"},
-    {TODAYM_TOOKSELECTION, "TODAYM_TOOKSELECTION"},
     {WM_TODAYCUSTOM_CLEARCACHE, "WM_TODAYCUSTOM_CLEARCACHE"},
     {WM_TODAYCUSTOM_QUERYREFRESHCACHE, "WM_TODAYCUSTOM_QUERYREFRESHCACHE"},
     {WM_TODAYCUSTOM_RECEIVEDSELECTION, "WM_TODAYCUSTOM_RECEIVEDSELECTION"},
@@ -44,20 +42,12 @@ const MessageName kMessageNames[] = {
     {WM_TODAYCUSTOM_ACTION, "WM_TODAYCUSTOM_ACTION"},
 };
 
-Event rect_event(const RECT& r)
-{
-    return rect_json(r.left, r.top, r.right, r.bottom);
-}
-
-bool is_host_request(UINT msg)
-{
-    return msg == TODAYM_GETCOLOR || msg == TODAYM_DRAWWATERMARK || msg == TODAYM_TOOKSELECTION;
-}
-
 }  // namespace
 
 std::string message_name(UINT msg)
 {
+    if (const char* request = sim::today::request_name(msg))
+        return request;
     for (const MessageName& entry : kMessageNames)
         if (entry.msg == msg)
             return entry.name;
@@ -88,7 +78,7 @@ void Recorder::on_message(const sim::user::MessageCall& call)
             height_ = info.window_rect.bottom - info.window_rect.top;
         }
     }
-    if (call.hwnd == host_ && is_host_request(call.msg)) {
+    if (call.hwnd == host_ && sim::today::request_name(call.msg)) {
         if (call.exit)
             return;
         Event request = make_event("request");
@@ -97,7 +87,7 @@ void Recorder::on_message(const sim::user::MessageCall& call)
         if (call.msg == TODAYM_DRAWWATERMARK && call.lParam) {
             const auto* info = reinterpret_cast<const TODAYDRAWWATERMARKINFO*>(call.lParam);
             Event watermark = make_event("watermark");
-            watermark["rect"] = rect_event(info->rc);
+            watermark["rect"] = rect_json(info->rc);
             log_.add(watermark);
         }
         return;
@@ -158,7 +148,7 @@ void Recorder::on_gdi(const sim::gdi::GdiCall& call)
     if (api == "DrawTextW") {
         event = make_event("text");
         event["text"] = utf8_from_utf16(call.text.data(), call.text.size());
-        event["rect"] = rect_event(call.rect);
+        event["rect"] = rect_json(call.rect);
         event["font"] = Event{{"height", call.font_height}, {"weight", call.font_weight}};
         event["color"] = color_text(call.color);
     } else if (api == "DrawIconEx") {
@@ -170,12 +160,12 @@ void Recorder::on_gdi(const sim::gdi::GdiCall& call)
         event["height"] = call.cy;
     } else if (api == "DrawFrameControl") {
         event = make_event("frame");
-        event["rect"] = rect_event(call.rect);
+        event["rect"] = rect_json(call.rect);
         event["type"] = call.frame_type;
         event["state"] = call.frame_state;
     } else if (api == "FillRect") {
         event = make_event("fill");
-        event["rect"] = rect_event(call.rect);
+        event["rect"] = rect_json(call.rect);
         if (call.null_brush)
             event["color"] = nullptr;
         else

@@ -16,6 +16,7 @@
 
 #include "sim/cellcore/SimConnMgr.h"
 #include "tools/todaysim/device/Device.h"
+#include "tools/todaysim/device/Toggle.h"
 #include "tools/todaysim/live/ScreenWindow.h"
 #include "tools/todaysim/scenario/Failure.h"
 #include "tools/todaysim/show/TextView.h"
@@ -184,9 +185,7 @@ bool Watch::press(LiveKey key)
         int x = 0, y = 0;
         if (!find_toggle_box(run_.log->events(), x, y))
             return true;
-        const RECT where = host.item_rect(run_.item);
-        if (!host.tap(where.left + x, where.top + y))
-            run_.log->add(Event{{"ev", "note"}, {"text", "tap: no item under the point"}});
+        tap_item(host, run_.item, *run_.log, x, y);
         break;
     }
     case LiveKey::Action:

@@ -20,6 +20,7 @@
 #include "tools/todaysim/device/Recorder.h"
 #include "tools/todaysim/device/Settings.h"
 #include "tools/todaysim/device/Staging.h"
+#include "tools/todaysim/device/Toggle.h"
 #include "tools/todaysim/live/Watch.h"
 #include "tools/todaysim/run/StepPlayer.h"
 #include "tools/todaysim/scenario/Failure.h"
@@ -68,7 +69,6 @@ void Run::run_short(const Step& step)
 
 void Run::tap(Event event, const Step& step)
 {
-    const RECT where = host_->item_rect(item_);
     int x = step.x, y = step.y;
     if (x < 0 && !find_toggle_box(log_.events(), x, y)) {
         event["skipped"] = "no toggle box shown";
@@ -78,8 +78,7 @@ void Run::tap(Event event, const Step& step)
     event["x"] = x;
     event["y"] = y;
     log_.add(event);
-    if (!host_->tap(where.left + x, where.top + y))
-        log_.add(Event{{"ev", "note"}, {"text", "tap: no item under the point"}});
+    tap_item(*host_, item_, log_, x, y);
 }
 
 void Run::print_text(const Device& device)

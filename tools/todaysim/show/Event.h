@@ -8,6 +8,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/win32.h"
+
 namespace todaysim {
 
 using Event = nlohmann::ordered_json;
@@ -19,9 +21,21 @@ inline Event make_event(const char* name)
     return event;
 }
 
+// Rectangles are [left, top, right, bottom] arrays in events.
 inline Event rect_json(long left, long top, long right, long bottom)
 {
     return Event::array({left, top, right, bottom});
+}
+
+inline Event rect_json(const RECT& r)
+{
+    return rect_json(r.left, r.top, r.right, r.bottom);
+}
+
+// One side of a rectangle in an event; 0 when it is not a rectangle.
+inline long rect_at(const Event& rect, size_t i)
+{
+    return rect.is_array() && rect.size() == 4 && i < 4 && rect[i].is_number() ? rect[i].get<long>() : 0;
 }
 
 // "#RRGGBB" from a COLORREF (0x00BBGGRR).

@@ -30,11 +30,6 @@ size_t display_width(const std::string& text)
     return width;
 }
 
-long at(const Event& rect, size_t i)
-{
-    return rect.is_array() && rect.size() == 4 ? rect[i].get<long>() : 0;
-}
-
 // The row whose line overlaps [top, bottom), or a new row there.
 Row& row_for(std::vector<Row>& rows, long top, long bottom)
 {
@@ -70,8 +65,8 @@ std::string render_text_view(const std::vector<Event>& events, const TextViewSty
     }
     if (start == events.size())
         return "(the item was never painted)\n";
-    const long client_height = at(events[start]["rect"], 3);
-    const long client_width = at(events[start]["rect"], 2);
+    const long client_height = rect_at(events[start]["rect"], 3);
+    const long client_width = rect_at(events[start]["rect"], 2);
 
     std::vector<Row> rows;
     long base_left = -1;
@@ -82,13 +77,13 @@ std::string render_text_view(const std::vector<Event>& events, const TextViewSty
         if (name != "text")
             continue;
         const Event& rect = event["rect"];
-        long top = at(rect, 1);
+        long top = rect_at(rect, 1);
         long line = std::abs(event["font"].value("height", 12L));
         if (top >= client_height || event.value("text", "").empty())
             continue;
         Row& row = row_for(rows, top, top + line);
-        row.pieces.push_back({at(rect, 0), event.value("text", ""), event["font"].value("weight", 400L) >= 700});
-        base_left = base_left < 0 ? at(rect, 0) : std::min(base_left, at(rect, 0));
+        row.pieces.push_back({rect_at(rect, 0), event.value("text", ""), event["font"].value("weight", 400L) >= 700});
+        base_left = base_left < 0 ? rect_at(rect, 0) : std::min(base_left, rect_at(rect, 0));
         char_width = std::max(1L, line / 2);
     }
     // Icons and toggle frames join the row they overlap; a toggle icon inside a frame
@@ -99,7 +94,7 @@ std::string render_text_view(const std::vector<Event>& events, const TextViewSty
         const std::string name = event.value("ev", "");
         if (name == "frame") {
             const Event& rect = event["rect"];
-            Row& row = row_for(rows, at(rect, 1), at(rect, 3));
+            Row& row = row_for(rows, rect_at(rect, 1), rect_at(rect, 3));
             row.toggle = "[ ]";
         } else if (name == "icon") {
             int resource = event.value("resource", -1);
@@ -153,22 +148,6 @@ std::string render_text_view(const std::vector<Event>& events, const TextViewSty
     }
     out += (style.unicode ? "\u2514" : "+") + repeat(h, inner + 2) + (style.unicode ? "\u2518" : "+") + "\n";
     return out;
-}
-
-bool find_toggle_box(const std::vector<Event>& events, int& x, int& y)
-{
-    for (size_t i = events.size(); i-- > 0;) {
-        const std::string name = events[i].value("ev", "");
-        if (name == "frame") {
-            const Event& rect = events[i]["rect"];
-            x = (rect[0].get<int>() + rect[2].get<int>()) / 2;
-            y = (rect[1].get<int>() + rect[3].get<int>()) / 2;
-            return true;
-        }
-        if (name == "paint" && i + 1 < events.size())
-            return false;
-    }
-    return false;
 }
 
 }  // namespace todaysim

@@ -27,9 +27,6 @@ constexpr int kIconCollapse = 105;
 // Returns a note instead of a box when the item was never painted.
 std::string render_text_view(const std::vector<Event>& events, const TextViewStyle& style);
 
-// The centre of the toggle box the last paint drew, in item client coordinates; false when
-// the last paint drew none.
-bool find_toggle_box(const std::vector<Event>& events, int& x, int& y);
 
 }  // namespace todaysim
 

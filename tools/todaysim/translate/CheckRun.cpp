@@ -11,6 +11,7 @@
 #include "tools/todaysim/device/Device.h"
 #include "tools/todaysim/device/Recorder.h"
 #include "tools/todaysim/device/Staging.h"
+#include "tools/todaysim/device/Toggle.h"
 #include "tools/todaysim/run/StepPlayer.h"
 #include "tools/todaysim/scenario/Failure.h"
 #include "tools/todaysim/scenario/Utf.h"
@@ -36,11 +37,6 @@ int text_width(const std::string& text, long height, long weight)
     DeleteObject(made);
     ReleaseDC(nullptr, dc);
     return box.right - box.left;
-}
-
-long rect_at(const Event& rect, size_t i)
-{
-    return rect.is_array() && rect.size() == 4 ? rect[i].get<long>() : 0;
 }
 
 // Step indices whose last paint is each of the three paints.
@@ -93,18 +89,11 @@ void CheckRun::check_violations()
 // A tap in the middle of the toggle box the last paint drew.
 void CheckRun::tap(Event event, const Step&)
 {
-    const std::vector<Event>& events = log_.events();
-    for (size_t i = events.size(); i-- > 0;) {
-        if (events[i].value("ev", "") != "frame")
-            continue;
-        const Event& box = events[i]["rect"];
-        const RECT where = host_->item_rect(item_);
-        log_.add(event);
-        host_->tap(where.left + static_cast<int>(rect_at(box, 0) + rect_at(box, 2)) / 2,
-                   where.top + static_cast<int>(rect_at(box, 1) + rect_at(box, 3)) / 2);
-        return;
-    }
-    throw run_error("todaysim: the item drew no toggle box for its sample connections");
+    int x = 0, y = 0;
+    if (!find_toggle_box(log_.events(), x, y))
+        throw run_error("todaysim: the item drew no toggle box for its sample connections");
+    log_.add(event);
+    tap_item(*host_, item_, log_, x, y);
 }
 
 // The item alone, cut from the screen.
