@@ -192,13 +192,8 @@ void Recorder::on_gdi(const sim::gdi::GdiCall& call)
 std::vector<std::string> Recorder::collect_violations()
 {
     std::vector<std::string> violations = sim::take_violations();
-    for (const std::string& text : violations) {
-        Event violation = make_event("violation");
-        size_t colon = text.find(": ");
-        violation["api"] = colon == std::string::npos ? std::string() : text.substr(0, colon);
-        violation["what"] = colon == std::string::npos ? text : text.substr(colon + 2);
-        log_.add(violation);
-    }
+    for (const std::string& text : violations)
+        log_.add(violation_event(text));
     return violations;
 }
 

@@ -13,18 +13,13 @@
 
 #include "sim/cellcore/SimConnMgr.h"
 #include "sim/coredll/SimKernel.h"
-#include "sim/loader/SimLoader.h"
-#include "sim/today/Host.h"
-#include "sim/today/SimLeftovers.h"
 #include "tools/todaysim/device/Device.h"
-#include "tools/todaysim/device/Recorder.h"
 #include "tools/todaysim/device/Settings.h"
+#include "tools/todaysim/device/SimRunDevice.h"
 #include "tools/todaysim/device/Staging.h"
-#include "tools/todaysim/device/Toggle.h"
 #include "tools/todaysim/live/Watch.h"
 #include "tools/todaysim/run/StepPlayer.h"
 #include "tools/todaysim/scenario/Failure.h"
-#include "tools/todaysim/scenario/Utf.h"
 #include "tools/todaysim/show/TextView.h"
 #include "tools/todaysim/show/TraceWriter.h"
 
@@ -43,43 +38,11 @@ public:
     int go();
 
 private:
-    void tap(Event event, const Step& step) override;
-    void write_picture(const std::string& path) override { write_png(path, screen_picture()); }
-    void check_violations() override;
-    void run_short(const Step& step) override;
     void print_text(const Device& device);
 
     const Options& options_;
     const Scenario& scenario_;
-    Recorder* recorder_ = nullptr;
 };
-
-void Run::check_violations()
-{
-    for (const std::string& violation : recorder_->collect_violations()) {
-        std::fprintf(stderr, "todaysim: device violation: %s\n", violation.c_str());
-        ++violations_;
-    }
-}
-
-void Run::run_short(const Step& step)
-{
-    todaysim::run_short(step);
-}
-
-void Run::tap(Event event, const Step& step)
-{
-    int x = step.x, y = step.y;
-    if (x < 0 && !find_toggle_box(log_.events(), x, y)) {
-        event["skipped"] = "no toggle box shown";
-        log_.add(event);
-        return;
-    }
-    event["x"] = x;
-    event["y"] = y;
-    log_.add(event);
-    tap_item(*host_, item_, log_, x, y);
-}
 
 void Run::print_text(const Device& device)
 {
@@ -121,57 +84,32 @@ int Run::go()
     if (options_.trace)
         trace.open(*options_.trace);
     log_.set_trace(&trace);
-
     configure_device(device);
-    start_connections(scenario_);
 
-    sim::today::SimLeftovers probe;
-    sim::today::Host host(nullptr, &probe);
-    host_ = &host;
-    if (DWORD error = host.create())
-        throw run_error("todaysim: the Today window could not be made (error " + std::to_string(error) + ")");
-    Recorder recorder(log_, host.window());
-    recorder_ = &recorder;
-    check_violations();
-    const LiveCounts before = live_counts();
-    const std::u16string path = utf16_from_utf8(staging.dll());
-    if (DWORD error = host.load(reinterpret_cast<LPCWSTR>(path.c_str()), TEXT("Linkory"), TRUE, &item_)) {
-        std::string why = sim::loader::last_load_error();
-        throw run_error("todaysim: cannot load " + dll + " (error " + std::to_string(error) + ")" +
-                        (why.empty() ? "" : ": " + why));
+    // A watch without steps starts from the first poll; it taps nothing by itself.
+    Scenario script = scenario_;
+    if (watch && !script.has_steps) {
+        script.has_steps = true;
+        script.steps.assign(1, Step());
     }
-    log_load(dll, recorder.item() != nullptr);
-    check_violations();
-    if (watch) {
-        // A watch without steps starts from the first poll; it taps nothing by itself.
-        Scenario script = scenario_;
-        if (!script.has_steps) {
-            script.has_steps = true;
-            script.steps.assign(1, Step());
-        }
-        play_steps(script);
-        watch->run(WatchedRun{&host, item_, &log_, [this] { check_violations(); }});
-        watch.reset();
-    } else {
-        play_steps(scenario_);
-        if (options_.png)
+    Sequence sequence;
+    sequence.dll = dll;
+    sequence.staged = staging.dll();
+    sequence.scenario = &script;
+    sequence.after_steps = [&] {
+        if (watch) {
+            watch->run(WatchedRun{host_, item_, &log_, [this] { check_violations(); }});
+            watch.reset();
+        } else if (options_.png) {
             write_picture(*options_.png);
-    }
-
-    const std::vector<std::string> leftovers = host.unload(item_);
-    const LiveCounts after = live_counts();
-    Event unload = make_event("unload");
-    unload["leaks"] = Event{{"heap_blocks", std::max(0L, after.heap_blocks - before.heap_blocks)},
-                            {"gdi_objects", std::max(0L, after.gdi_objects - before.gdi_objects)},
-                            {"windows", std::max(0L, after.windows - before.windows)},
-                            {"icons", std::max(0L, after.icons - before.icons)}};
-    log_.add(unload);
-    check_violations();
+        }
+    };
+    SimRunDevice sim_device;
+    const std::vector<std::string> leftovers = run_sequence(sim_device, sequence);
     trace.close();
     log_.set_trace(nullptr);
     if (options_.text && !options_.watch)
         print_text(device);
-
     return finish(leftovers);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "sim/cellcore/SimConnMgr.h"
+#include "tools/todaysim/device/Toggle.h"
 #include "tools/todaysim/scenario/Failure.h"
 #include "tools/todaysim/scenario/Utf.h"
 
@@ -145,7 +146,7 @@ void StepPlayer::play(size_t index, const Step& step)
     case StepKind::HeapFailsFrom:
         event["from"] = step.fails_from ? Event(*step.fails_from) : Event(nullptr);
         log_.add(event);
-        run_short(step);
+        device_->run_short(step);
         return;
     case StepKind::Png:
         event["path"] = step.path;
@@ -155,10 +156,73 @@ void StepPlayer::play(size_t index, const Step& step)
     }
 }
 
-int StepPlayer::finish(const std::vector<std::string>& leftovers) const
+std::vector<std::string> StepPlayer::run_sequence(RunDevice& device, const Sequence& sequence)
+{
+    device_ = &device;
+    start_connections(*sequence.scenario);
+    sim::today::Host& host = device.start(log_);
+    host_ = &host;
+    check_violations();
+    if (DWORD error = device.load(sequence.staged, item_)) {
+        // The loader names the staged copy, a temporary path the user never gave.
+        std::string why = device.load_error();
+        for (size_t at = why.find(sequence.staged); !sequence.staged.empty() && at != std::string::npos;
+             at = why.find(sequence.staged, at + sequence.dll.size()))
+            why.replace(at, sequence.staged.size(), sequence.dll);
+        throw run_error("todaysim: cannot load " + sequence.dll + " (error " + std::to_string(error) + ")" +
+                        (why.empty() ? "" : ": " + why));
+    }
+    log_load(sequence.dll, device.item_window());
+    check_violations();
+    play_steps(*sequence.scenario);
+    if (sequence.after_steps)
+        sequence.after_steps();
+
+    std::vector<std::string> leftovers = host.unload(item_);
+    Event unload = make_event("unload");
+    unload["leaks"] = device.leaks();
+    log_.add(unload);
+    check_violations();
+    return leftovers;
+}
+
+void StepPlayer::check_violations()
+{
+    for (const std::string& violation : device_->violations()) {
+        std::fprintf(stderr, "todaysim: device violation: %s\n", violation.c_str());
+        ++violations_;
+    }
+}
+
+void StepPlayer::tap(Event event, const Step& step)
+{
+    int x = step.x, y = step.y;
+    if (x < 0 && !find_toggle_box(log_.events(), x, y)) {
+        event["skipped"] = "no toggle box shown";
+        log_.add(event);
+        return;
+    }
+    event["x"] = x;
+    event["y"] = y;
+    log_.add(event);
+    tap_item(*host_, item_, log_, x, y);
+}
+
+void StepPlayer::write_picture(const std::string& path)
+{
+    write_png(path, device_->picture());
+}
+
+size_t StepPlayer::report_leftovers(const std::vector<std::string>& leftovers)
 {
     for (const std::string& leftover : leftovers)
         std::fprintf(stderr, "todaysim: left behind at unload: %s\n", leftover.c_str());
+    return leftovers.size();
+}
+
+int StepPlayer::finish(const std::vector<std::string>& leftovers) const
+{
+    report_leftovers(leftovers);
     if (violations_ || !leftovers.empty()) {
         std::fprintf(stderr, "todaysim: the plug-in %s\n",
                      violations_ ? "misused the simulated device" : "did not clean up at unload");

@@ -14,4 +14,13 @@ std::string color_text(unsigned long colorref)
     return text;
 }
 
+Event violation_event(const std::string& text)
+{
+    Event violation = make_event("violation");
+    const size_t colon = text.find(": ");
+    violation["api"] = colon == std::string::npos ? std::string() : text.substr(0, colon);
+    violation["what"] = colon == std::string::npos ? text : text.substr(colon + 2);
+    return violation;
+}
+
 }  // namespace todaysim

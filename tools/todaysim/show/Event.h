@@ -38,6 +38,9 @@ inline long rect_at(const Event& rect, size_t i)
     return rect.is_array() && rect.size() == 4 && i < 4 && rect[i].is_number() ? rect[i].get<long>() : 0;
 }
 
+// A "violation" event from the device's "Api: what" text of a misuse.
+Event violation_event(const std::string& text);
+
 // "#RRGGBB" from a COLORREF (0x00BBGGRR).
 std::string color_text(unsigned long colorref);
 

@@ -3,13 +3,9 @@
 // it, on the sample connections and on one connection of every type, at each density.
 #include <cstdio>
 
-#include "sim/common/Violations.h"
 #include "sim/coredll/Sim.h"
-#include "sim/loader/SimLoader.h"
-#include "sim/today/Host.h"
-#include "sim/today/SimLeftovers.h"
 #include "tools/todaysim/device/Device.h"
-#include "tools/todaysim/device/Recorder.h"
+#include "tools/todaysim/device/SimRunDevice.h"
 #include "tools/todaysim/device/Staging.h"
 #include "tools/todaysim/device/Toggle.h"
 #include "tools/todaysim/run/StepPlayer.h"
@@ -70,21 +66,11 @@ public:
 private:
     void tap(Event event, const Step& step) override;
     void write_picture(const std::string& path) override;
-    void check_violations() override;
-    void run_short(const Step& step) override { todaysim::run_short(step); }
     void collect();
 
     DensityRun& result_;
     size_t& misuses_;
 };
-
-void CheckRun::check_violations()
-{
-    for (const std::string& violation : sim::take_violations()) {
-        std::fprintf(stderr, "todaysim: device violation: %s\n", violation.c_str());
-        ++misuses_;
-    }
-}
 
 // A tap in the middle of the toggle box the last paint drew.
 void CheckRun::tap(Event event, const Step&)
@@ -174,34 +160,14 @@ void CheckRun::go(const std::string& dll, const std::string& file, uint16_t lang
     scenario.destinations = sample_destinations();
     scenario.has_steps = true;
     scenario.steps = steps();
-    start_connections(scenario);
-
-    sim::today::SimLeftovers probe;
-    sim::today::Host host(nullptr, &probe);
-    host_ = &host;
-    if (DWORD error = host.create())
-        throw run_error("todaysim: the Today window could not be made (error " + std::to_string(error) + ")");
-    Recorder recorder(log_, host.window());
-    const LiveCounts before = live_counts();
-    const std::u16string path = utf16_from_utf8(staging.dll());
-    if (DWORD error = host.load(reinterpret_cast<LPCWSTR>(path.c_str()), TEXT("Linkory"), TRUE, &item_))
-        throw run_error("todaysim: cannot load " + dll + " (error " + std::to_string(error) + "): " +
-                        sim::loader::last_load_error());
-    log_load(dll, recorder.item() != nullptr);
-    play_steps(scenario);
-    collect();
-    for (const std::string& leftover : host.unload(item_)) {
-        std::fprintf(stderr, "todaysim: left behind at unload: %s\n", leftover.c_str());
-        ++misuses_;
-    }
-    const LiveCounts after = live_counts();
-    Event unload = make_event("unload");
-    unload["leaks"] = Event{{"heap_blocks", std::max(0L, after.heap_blocks - before.heap_blocks)},
-                            {"gdi_objects", std::max(0L, after.gdi_objects - before.gdi_objects)},
-                            {"windows", std::max(0L, after.windows - before.windows)},
-                            {"icons", std::max(0L, after.icons - before.icons)}};
-    log_.add(unload);
-    check_violations();
+    Sequence sequence;
+    sequence.dll = dll;
+    sequence.staged = staging.dll();
+    sequence.scenario = &scenario;
+    sequence.after_steps = [this] { collect(); };
+    SimRunDevice sim_device;
+    const std::vector<std::string> leftovers = run_sequence(sim_device, sequence);
+    misuses_ += violations_ + report_leftovers(leftovers);
     log_.set_trace(nullptr);
 }
 
