@@ -2,8 +2,10 @@
 // Command-line parsing and the help text of todaysim.
 #include "tools/todaysim/cli/Options.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <algorithm>
+#include <map>
+
+#include <CLI/CLI.hpp>
 
 #include "tools/todaysim/scenario/Failure.h"
 #include "tools/todaysim/scenario/Values.h"
@@ -16,13 +18,63 @@ constexpr int kMaxFontSize = 400;
 // 16 times a VGA screen is still a window a desktop can map.
 constexpr int kMaxZoom = 16;
 
+// The options that take a value, then the flags; the hint for a misspelt one comes from here.
+const char* const kValueOptions[] = {"--scenario", "--png", "--trace", "--dpi", "--font-size", "--lang",
+                                     "--dll", "--interval", "--zoom", "--check", "--template"};
+const char* const kFlags[] = {"--help", "--version", "--text", "--quiet", "--watch", "--window"};
+
+size_t edit_distance(const std::string& a, const std::string& b)
+{
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+}  // namespace
+
+std::string closest_option(const std::string& name)
+{
+    std::string best;
+    size_t best_distance = std::string::npos;
+    auto consider = [&](const char* option) {
+        const size_t distance = edit_distance(name, option);
+        if (distance < best_distance) {
+            best_distance = distance;
+            best = option;
+        }
+    };
+    for (const char* option : kValueOptions)
+        consider(option);
+    for (const char* option : kFlags)
+        consider(option);
+    // A slip of a few keys, not a different word: "--scenio", "--pgn", "-dpi".
+    return best_distance <= std::max<size_t>(2, name.size() / 4) ? best : std::string();
+}
+
+namespace {
+
 bool is_value_option(const std::string& name)
 {
-    static const char* const kWithValue[] = {"--scenario", "--png", "--trace", "--dpi",
-                                             "--font-size", "--lang", "--dll", "--interval", "--zoom",
-                                             "--check", "--template"};
-    for (const char* option : kWithValue)
+    for (const char* option : kValueOptions)
         if (name == option)
+            return true;
+    return false;
+}
+
+bool is_flag(const std::string& name)
+{
+    for (const char* flag : kFlags)
+        if (name == flag)
             return true;
     return false;
 }
@@ -93,48 +145,62 @@ void check_translator_options(const Options& options)
 
 Options parse_options(const std::vector<std::string>& args)
 {
-    Options options;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        std::string value;
-        bool inline_value = false;
-        if (arg.rfind("--", 0) == 0) {
-            size_t eq = arg.find('=');
-            if (eq != std::string::npos) {
-                value = arg.substr(eq + 1);
-                arg = arg.substr(0, eq);
-                inline_value = true;
-            }
+    // Flags given a value are refused before CLI11 reads "--text=0" as a switch turned off.
+    // An empty value after '=' is one the user gave.
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            break;
+        const size_t eq = arg.find('=');
+        if (eq != std::string::npos && is_flag(arg.substr(0, eq)))
+            throw usage_error("todaysim: " + arg.substr(0, eq) + " takes no value");
+        // CLI11 would take the next argument for an empty "--png=".
+        if (eq + 1 == arg.size() && is_value_option(arg.substr(0, eq))) {
+            Options refused;
+            apply_value(refused, arg.substr(0, eq), "");
         }
-        if (is_value_option(arg)) {
-            if (!inline_value) {
-                if (i + 1 >= args.size())
-                    throw usage_error("todaysim: " + arg + " needs a value (try --help)");
-                value = args[++i];
-            }
-            apply_value(options, arg, value);
-            continue;
-        }
-        if (inline_value)
-            throw usage_error("todaysim: " + arg + " takes no value");
-        if (arg == "--help" || arg == "-h")
-            options.help = true;
-        else if (arg == "--version" || arg == "-V")
-            options.version = true;
-        else if (arg == "--text")
-            options.text = true;
-        else if (arg == "--quiet" || arg == "-q")
-            options.quiet = true;
-        else if (arg == "--watch")
-            options.watch = true;
-        else if (arg == "--window")
-            options.window = options.watch = true;
-        else if (arg.rfind("-", 0) == 0 && arg != "-")
-            throw usage_error("todaysim: unknown option '" + arg + "' (try --help)");
-        else
-            throw usage_error("todaysim: unexpected argument '" + arg + "' (did you mean --scenario " +
-                              arg + "?)");
     }
+
+    Options options;
+    CLI::App app("todaysim");
+    app.set_help_flag();
+    app.allow_extras(true);
+    // A repeated option counts once, with its last value, as before.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    for (const char* option : kValueOptions)
+        app.add_option(option);
+    app.add_flag("-h,--help", options.help);
+    app.add_flag("-V,--version", options.version);
+    app.add_flag("--text", options.text);
+    app.add_flag("-q,--quiet", options.quiet);
+    app.add_flag("--watch", options.watch);
+    bool window = false;
+    app.add_flag("--window", window);
+    try {
+        // CLI11 takes the arguments last first.
+        app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
+    } catch (const CLI::ArgumentMismatch& error) {
+        // "--dpi: 1 required TEXT missing": the option is the text before the colon.
+        const std::string text = error.what();
+        const std::string name = text.substr(0, text.find(':'));
+        throw usage_error("todaysim: " + (is_value_option(name) ? name + " needs a value" : text) + " (try --help)");
+    } catch (const CLI::ParseError& error) {
+        throw usage_error(std::string("todaysim: ") + error.what() + " (try --help)");
+    }
+    for (const std::string& arg : app.remaining()) {
+        if (arg.rfind("-", 0) == 0 && arg != "-") {
+            const std::string hint = closest_option(arg.substr(0, arg.find('=')));
+            throw usage_error("todaysim: unknown option '" + arg + "' (" +
+                              (hint.empty() ? "try --help" : "did you mean " + hint + "?") + ")");
+        }
+        throw usage_error("todaysim: unexpected argument '" + arg + "' (did you mean --scenario " + arg + "?)");
+    }
+    // Values in the order given, so that the first bad one is the one reported.
+    std::map<const CLI::Option*, size_t> seen;
+    for (const CLI::Option* option : app.parse_order())
+        if (is_value_option(option->get_name()))
+            apply_value(options, option->get_name(), option->results().at(seen[option]++));
+    if (window)
+        options.window = options.watch = true;
     check_translator_options(options);
     if (!options.png && !options.text && !options.trace && options.check.empty() && options.template_path.empty()) {
         options.png = "today.png";
@@ -148,9 +214,9 @@ Options parse_options(const std::vector<std::string>& args)
 const char* help_text()
 {
     return R"(Usage: todaysim [OPTION]...
-Loads Linkory.dll into a simulated Windows Mobile Today screen, drives it and shows
-what it drew: the item as text, a PNG of the screen and, on request, a trace of
-every host message and drawing call.
+Loads Linkory.dll into a simulated Windows Mobile Today screen, drives it and
+shows what it drew: the item as text, a PNG of the screen and, on request, a
+trace of every host message and drawing call.
 
 Without --scenario the device's connections are this machine's own network
 interfaces: todaysim polls the item, opens its detail block and polls again.
@@ -166,10 +232,11 @@ Device settings (override the scenario's "device"):
   --lang ID         device language, hexadecimal (0409 English, 0407 German)
 
 Live modes:
-  --watch           after the steps (or the first poll) keep polling until ended
-                    with q, Ctrl-C or SIGTERM; the text view is redrawn whenever
-                    the item repaints. Keys: Enter or space taps the toggle box,
-                    a the action key, s passes or takes the selection, q quits
+  --watch           after the steps (or the first poll) keep polling until
+                    ended with q, Ctrl-C or SIGTERM; the text view is redrawn
+                    whenever the item repaints. Keys: Enter or space taps the
+                    toggle box, a the action key, s passes or takes the
+                    selection, q quits
   --interval SECS   seconds between polls (default 2, at least 0.05)
   --window          --watch in a window showing the Today screen; a click is a
                     tap there, and the keys above work in it
@@ -178,8 +245,8 @@ Live modes:
 For translators:
   --check FILE      check a language file: every problem as FILE:LINE: error,
                     warning or note, what the plug-in shows instead, each line
-                    measured at 96, 131 and 192 dpi; --png SHEET pictures the item
-                    with it; exit status 1 on any error or warning
+                    measured at 96, 131 and 192 dpi; --png SHEET pictures the
+                    item with it; exit status 1 on any error or warning
   --template FILE   write the English language file to start a translation from
 
 Output (without any of these: --text and --png today.png):
@@ -201,7 +268,7 @@ Examples:
   todaysim --window --zoom 3                  the same in a window, 3x
   todaysim --watch --trace - -q | jq .        the live trace, event by event
   todaysim --lang 0407 --text                 German, if Linkory.0407.intl or
-                                              Linkory.0007.intl lies beside the dll
+                                              Linkory.0007.intl lies by the dll
 
 Exit status: 0 success, 1 the run failed, 2 bad usage or a bad scenario.
 )";

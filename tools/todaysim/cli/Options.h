@@ -44,6 +44,9 @@ Options parse_options(const std::vector<std::string>& args);
 
 const char* help_text();
 
+// The option a misspelt one most likely meant ("--scenio": "--scenario"); empty when none is close.
+std::string closest_option(const std::string& name);
+
 }  // namespace todaysim
 
 #endif
