@@ -207,4 +207,23 @@ LanguageFile read_language_file(const std::string& bytes)
     return file;
 }
 
+bool language_of_name(const std::string& path, uint16_t& language)
+{
+    const size_t slash = path.find_last_of('/');
+    std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    for (char& c : name)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (name.size() != 17 || name.compare(0, 8, "linkory.") != 0 || name.compare(12, 5, ".intl") != 0)
+        return false;
+    unsigned value = 0;
+    for (size_t i = 8; i < 12; ++i) {
+        const char c = name[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+        value = value * 16 + static_cast<unsigned>(c <= '9' ? c - '0' : c - 'a' + 10);
+    }
+    language = static_cast<uint16_t>(value);
+    return true;
+}
+
 }  // namespace todaysim

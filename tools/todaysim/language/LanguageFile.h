@@ -66,6 +66,9 @@ struct LanguageFile {
 // Reads the file's bytes as the plug-in's loader does.
 LanguageFile read_language_file(const std::string& bytes);
 
+// The language a file's name stands for ("Linkory.0407.intl": 0x0407); false if none.
+bool language_of_name(const std::string& path, uint16_t& language);
+
 // The loader's limits: longer lines, or more units of lines, refuse the file.
 constexpr size_t kMaxLineUnits = 4096;
 constexpr size_t kMaxFileUnits = 65536;

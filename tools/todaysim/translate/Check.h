@@ -31,7 +31,11 @@ struct Density {
     int dpi;
     int font_size;
 };
-const std::vector<Density>& densities();
+inline const std::vector<Density>& densities()
+{
+    static const std::vector<Density> kDensities = {{96, 12}, {131, 16}, {192, 24}};
+    return kDensities;
+}
 
 // What one density showed: the three paints of expected_paints, and the two pictures.
 struct DensityRun {
@@ -57,8 +61,6 @@ std::string statistics(const LanguageFile& file);
 // "FILE:LINE: error: message"
 std::string format_diagnostic(const std::string& path, const Diagnostic& diagnostic);
 
-// The language a file's name stands for ("Linkory.0407.intl": 0x0407); false if none.
-bool language_of_name(const std::string& path, uint16_t& language);
 
 // The whole check: prints the report and returns the exit status (0 clean, 1 an error or
 // warning). Throws a usage Failure for a file that cannot be read.

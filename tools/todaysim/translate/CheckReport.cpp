@@ -456,31 +456,6 @@ void Report::lengths()
 
 }  // namespace
 
-const std::vector<Density>& densities()
-{
-    static const std::vector<Density> kDensities = {{96, 12}, {131, 16}, {192, 24}};
-    return kDensities;
-}
-
-bool language_of_name(const std::string& path, uint16_t& language)
-{
-    const size_t slash = path.find_last_of('/');
-    std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
-    for (char& c : name)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    if (name.size() != 17 || name.compare(0, 8, "linkory.") != 0 || name.compare(12, 5, ".intl") != 0)
-        return false;
-    unsigned value = 0;
-    for (size_t i = 8; i < 12; ++i) {
-        const char c = name[i];
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
-            return false;
-        value = value * 16 + static_cast<unsigned>(c <= '9' ? c - '0' : c - 'a' + 10);
-    }
-    language = static_cast<uint16_t>(value);
-    return true;
-}
-
 std::vector<Diagnostic> diagnose(const LanguageFile& file, const std::vector<Paint>& expected,
                                  const std::vector<DensityRun>& runs, const std::string& file_name, uint16_t language)
 {
