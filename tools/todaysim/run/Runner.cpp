@@ -12,7 +12,6 @@
 #include <memory>
 
 #include "sim/cellcore/SimConnMgr.h"
-#include "sim/coredll/SimKernel.h"
 #include "tools/todaysim/device/Device.h"
 #include "tools/todaysim/device/Settings.h"
 #include "tools/todaysim/device/SimRunDevice.h"

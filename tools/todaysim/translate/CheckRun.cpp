@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The check's device runs: the real plug-in in the Today host with the language file beside
 // it, on the sample connections and on one connection of every type, at each density.
+#include <algorithm>
 #include <cstdio>
 
 #include "sim/coredll/Sim.h"
