@@ -32,7 +32,8 @@ public:
     virtual ~StepPlayer() = default;
 
 protected:
-    // Hands the steps to after_steps (the picture, the watch) once they are played.
+    // What a sequence loads, and what its job does after the steps while the item is still
+    // loaded (the picture, the watch, the check's measuring).
     struct Sequence {
         std::string dll;     // as the user named it, for the load event and errors
         std::string staged;  // the copy that is loaded
