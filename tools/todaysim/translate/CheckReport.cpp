@@ -75,30 +75,15 @@ void Report::encoding(const std::string& name, uint16_t language)
 {
     const std::string english = "the plug-in ignores the whole file and shows its English texts, " +
                                 shown(Source{kMain, 1}) + " and " + shown(Source{kMain, 2});
-    const char* what = nullptr;
-    switch (file_.encoding) {
-    case Encoding::Utf16Le:
-        break;
-    case Encoding::TooShort:
-        add(1, Severity::Error, "the file has " + std::to_string(file_.bytes) +
-                                    " byte(s), too few for the byte-order mark FF FE; " + english);
-        break;
-    case Encoding::Utf8Mark: what = "UTF-8 (it begins with the UTF-8 mark EF BB BF)"; break;
-    case Encoding::Utf8: what = "UTF-8 or ASCII without a byte-order mark"; break;
-    case Encoding::Utf16Be: what = "UTF-16BE (it begins with FE FF)"; break;
-    case Encoding::Utf16BeNoMark: what = "UTF-16BE without a byte-order mark"; break;
-    case Encoding::Utf16LeNoMark: what = "UTF-16LE without its byte-order mark"; break;
-    case Encoding::Unknown: what = "neither UTF-8 nor UTF-16 text"; break;
-    }
-    if (what)
-        add(1, Severity::Error, std::string("the file is ") + what +
-                                    "; a language file must be UTF-16LE beginning with the byte-order mark FF FE: " +
-                                    english);
+    if (file_.encoding == Encoding::TooShort)
+        add(1, Severity::Error, refusal(file_) + "; " + english);
+    else if (encoding_name(file_.encoding))
+        add(1, Severity::Error, refusal(file_) + ": " + english);
     if (file_.utf32_mark)
         add(1, Severity::Error, "the file looks like UTF-32LE (it begins with FF FE 00 00): the plug-in reads it as "
                                 "UTF-16LE with a NUL character after every character, so it finds no section and no text");
     if (!file_.refused.empty())
-        add(file_.refused_line, Severity::Error, "the plug-in refuses the file: " + file_.refused + "; it shows its English texts, " +
+        add(file_.refused_line, Severity::Error, refusal(file_) + "; it shows its English texts, " +
                                                      shown(Source{kMain, 1}) + " and " + shown(Source{kMain, 2}));
     if (file_.lone_byte && file_.refused.empty())
         add(file_.last_line, Severity::Note, "the file ends in a single byte after its last character; the plug-in ignores it");
