@@ -33,6 +33,7 @@ public:
 private:
     void add(int line, Severity severity, std::string message) { out_.push_back({line, severity, std::move(message)}); }
     // What the plug-in drew for a text, read from the first density's run.
+    // With the '&' prefixes applied, as the screen shows it.
     std::string shown(const Source& source) const;
     std::string shown(PaintKind paint, size_t index) const;
     void entry(const std::u16string& section, const Entry& entry, const Entry* first);
@@ -52,7 +53,10 @@ std::string Report::shown(PaintKind paint, size_t index) const
     if (runs_.empty() || runs_[0].paints.size() <= static_cast<size_t>(paint) ||
         runs_[0].paints[paint].size() <= index)
         return "(nothing drawn)";
-    return quoted(runs_[0].paints[paint][index].text);
+    const std::string& text = runs_[0].paints[paint][index].text;
+    size_t underlined = 0;
+    const std::u16string drawn = drawn_text(utf16_from_utf8(text), underlined);
+    return quoted(drawn) + (underlined < drawn.size() ? " with " + quoted(drawn.substr(underlined, 1)) + " underlined" : "");
 }
 
 std::string Report::shown(const Source& source) const
@@ -250,6 +254,12 @@ void Report::text_in_use(const std::u16string& section, const Entry& e, const st
         add(e.line, Severity::Warning, "a single '&' in " + text +
                                            " is not drawn: it underlines the next character instead (write '&&' for an "
                                            "ampersand); the plug-in shows " + shown(source));
+    if (const char16_t c = control_character(e.text)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+        add(e.line, Severity::Warning, text + " holds " + (c == u'\t' ? "a TAB (U+0009)" : "the control character " + std::string(code)) +
+                                           ", which the device draws as a box: " + shown(source));
+    }
     if (has_unpaired_surrogate(e.text))
         add(e.line, Severity::Warning, text + " holds half of a surrogate pair (broken UTF-16), which shows as a "
                                               "replacement mark: " + shown(source));
@@ -334,6 +344,23 @@ void Report::lengths()
 
 }  // namespace
 
+namespace {
+
+// The texts the plug-in takes from the file, and how many of them are its built-in English.
+void given_texts(const LanguageFile& file, size_t& given, size_t& english)
+{
+    given = english = 0;
+    for (const vocabulary::Text& text : vocabulary::texts()) {
+        const Entry* e = file.find(text.section, text.number);
+        if (!e || e->text.empty())
+            continue;
+        ++given;
+        english += e->text == text.english;
+    }
+}
+
+}  // namespace
+
 std::vector<Diagnostic> diagnose(const LanguageFile& file, const std::vector<Paint>& expected,
                                  const std::vector<DensityRun>& runs, const std::string& file_name, uint16_t language)
 {
@@ -347,12 +374,24 @@ std::vector<Diagnostic> diagnose(const LanguageFile& file, const std::vector<Pai
         report.lengths();
     }
     std::vector<Diagnostic> all = report.take();
+    // Texts such as GPRS rightly stay as they are; only a file that changes none is worth a word.
+    size_t given = 0, english = 0;
+    given_texts(file, given, english);
+    if (given > 0 && english == given)
+        all.push_back({file.sections.front().line, Severity::Note,
+                       "every text the file gives (" + std::to_string(given) +
+                           ") equals the built-in English: the item looks as it does without the file"});
     std::stable_sort(all.begin(), all.end(), [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
     return all;
 }
 
 std::string statistics(const LanguageFile& file)
 {
+    size_t given = 0, english = 0;
+    given_texts(file, given, english);
+    if (given > 0 && english == given)
+        return "all " + std::to_string(given) + " texts given equal the built-in English";
+
     size_t main = 0, types = 0, main_all = 0, types_all = 0;
     for (const vocabulary::Text& text : vocabulary::texts()) {
         const bool is_main = text.section == std::u16string(kMain);
