@@ -192,9 +192,11 @@ TEST(TodaysimCheck, ReportLinesAndExitStatus)
         {{"--check", data + "/translations/utf8.intl", "--dpi", "131"}, 2, "measures at 96, 131 and 192 dpi"},
         {{"--check", data + "/translations/utf8.intl", "--template", "x"}, 2, "cannot be combined"},
         {{"--template", "/nonexistent/dir/t.intl"}, 1, "/nonexistent/dir/t.intl"},
-        {{"--check", temp_file("Linkory.0407.intl", utf16_file(u"[Main]\r\n5=&Typ\r\n"))}, 1,
+        {{"--check", temp_file("amp.intl", utf16_file(u"[Main]\r\n5=&Typ\r\n")), "--lang", "0407"}, 1,
          ":2: warning: a single '&' in text 5 of [Main] is not drawn: it underlines the next character instead (write "
          "'&&' for an ampersand); the plug-in shows 'Typ: Cellular/GPRS' with 'T' underlined\n"},
+        {{"--check", temp_file("mian.intl", utf16_file(u"[Mian]\r\n2=Aktiv\r\n")), "--lang", "0407"}, 1,
+         ":2: error: once [Mian] is named [Main]: text 2 of [Main] must hold exactly one count conversion"},
     };
     const std::regex diagnostic("^[^:]+:[0-9]+: (error|warning|note): .+");
     for (const auto& c : cases) {
