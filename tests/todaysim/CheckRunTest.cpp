@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 
 #include "ToolRun.h"
@@ -228,16 +229,21 @@ TEST(TodaysimCheck, ContactSheetShowsEachDensity)
                (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
     };
     // Three columns as wide as their screens (240 x 320 keeping its size) with margins of 8;
-    // the tallest column holds three labels of 18, the collapsed and the expanded item.
+    // under the title, the tallest column holds four labels of 18 and the item without
+    // connections, collapsed and expanded; the legend of the outlined lines closes it.
     EXPECT_EQ(be32(16), 8u + 240 + 8 + 327 + 8 + 480 + 8);
-    int collapsed = 0, expanded = 0, cyp = 0;
+    std::map<std::string, int> height;
+    int cyp = 0;
     for (const json& event : run.trace) {
         if (event.value("ev", "") == "poll")
             cyp = event.value("cyp", 0);
         if (event.value("ev", "") == "step" && event.value("step", "") == "png")
-            (event.value("path", "") == "collapsed" ? collapsed : expanded) = cyp;
+            height[event.value("path", "")] = cyp;
     }
-    EXPECT_EQ(be32(20), static_cast<unsigned>(3 * 18 + 4 * 8 + collapsed + expanded)) << "the 192-dpi column";
+    ASSERT_EQ(height.size(), 3u);
+    EXPECT_EQ(be32(20), static_cast<unsigned>(8 + 18 + 8 + 4 * 18 + 3 * 8 + height["idle"] + height["collapsed"] +
+                                              height["expanded"] + 18 + 8))
+        << "the 192-dpi column";
     std::remove(sheet.c_str());
 }
 

@@ -2,6 +2,7 @@
 // The check's reading of language files, its report and the template, without a device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -332,4 +333,18 @@ TEST(TranslationCheck, TypeNamesFallBackAsTheItemDoes)
     EXPECT_EQ(rows.size(), conn_texts);
     for (const vocabulary::TypeRow& row : rows)
         EXPECT_NE(vocabulary::find(vocabulary::kConnType, row.number), nullptr) << row.number;
+}
+
+// The sheet outlines each drawn line by the worst diagnostic of the texts it is made of.
+TEST(TranslationCheck, DrawnLinesAreMarkedByTheirTexts)
+{
+    const LanguageFile file = read_language_file(utf16_file(u"[Main]\r\n5=Typ\tArt\r\n2=Aktiv: %s\r\n"));
+    const std::vector<Paint> expected = expected_paints(file);
+    const LineMarks marks = line_marks(file, expected, diagnose(file, expected, {}, "Linkory.0407.intl", 0x0407));
+    ASSERT_EQ(marks.size(), expected.size());
+    EXPECT_EQ(marks[kIdle], std::vector<Severity>{Severity::Note});
+    EXPECT_EQ(marks[kSamples][0], Severity::Error) << "the header, from text 2";
+    EXPECT_EQ(marks[kSamples][3], Severity::Warning) << "the first type line, from text 5";
+    EXPECT_EQ(std::count(marks[kSamples].begin(), marks[kSamples].end(), Severity::Warning), 3) << "a type line each";
+    EXPECT_EQ(std::count(marks[kSamples].begin(), marks[kSamples].end(), Severity::Note), 9);
 }

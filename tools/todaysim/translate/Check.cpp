@@ -165,8 +165,13 @@ int run_check(const Options& options)
     if (!options.quiet)
         std::fprintf(report, "%s: %s; %zu error(s), %zu warning(s), %zu note(s)\n", path.c_str(),
                      statistics(file).c_str(), counts[0], counts[1], counts[2]);
-    if (options.png)
-        write_png(*options.png, contact_sheet(runs));
+    if (options.png) {
+        char title[32];
+        std::snprintf(title, sizeof title, ", language %04X", language);
+        const size_t slash = path.find_last_of('/');
+        write_png(*options.png, contact_sheet(runs, path.substr(slash == std::string::npos ? 0 : slash + 1) + title,
+                                              line_marks(file, expected, diagnostics)));
+    }
     if (misuses)
         std::fprintf(stderr, "todaysim: the plug-in misused the simulated device or left something behind\n");
     return counts[0] || counts[1] || disagreeing || misuses ? kExitFailure : kExitOk;

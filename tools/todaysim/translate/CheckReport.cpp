@@ -405,6 +405,29 @@ std::string statistics(const LanguageFile& file)
            " of " + std::to_string(types_all) + " connection types translated";
 }
 
+LineMarks line_marks(const LanguageFile& file, const std::vector<Paint>& expected,
+                     const std::vector<Diagnostic>& diagnostics)
+{
+    std::map<int, Severity> worst;
+    for (const Diagnostic& d : diagnostics) {
+        auto [at, added] = worst.emplace(d.line, d.severity);
+        if (!added && d.severity < at->second)
+            at->second = d.severity;
+    }
+    LineMarks marks;
+    for (const Paint& paint : expected) {
+        marks.emplace_back(paint.size(), Severity::Note);
+        for (size_t i = 0; i < paint.size(); ++i)
+            for (const Source& source : paint[i].sources)
+                if (const Entry* e = file.find(source.section, source.number)) {
+                    auto found = worst.find(e->line);
+                    if (found != worst.end() && found->second < marks.back()[i])
+                        marks.back()[i] = found->second;
+                }
+    }
+    return marks;
+}
+
 std::string format_diagnostic(const std::string& path, const Diagnostic& d)
 {
     static const char* const kNames[] = {"error", "warning", "note"};

@@ -37,7 +37,7 @@ int text_width(const std::string& text, long height, long weight)
 }
 
 // Step indices whose last paint is each of the three paints.
-constexpr size_t kIdleStep = 0, kSamplesStep = 5, kTypesStep = 8;
+constexpr size_t kIdleStep = 0, kSamplesStep = 6, kTypesStep = 9;
 
 std::vector<Step> steps()
 {
@@ -52,11 +52,12 @@ std::vector<Step> steps()
     samples.connections = sample_connections();
     Step types = step(StepKind::Connections);
     types.connections = type_connections();
-    Step collapsed = step(StepKind::Png), expanded = step(StepKind::Png);
+    Step idle = step(StepKind::Png), collapsed = step(StepKind::Png), expanded = step(StepKind::Png);
+    idle.path = "idle";
     collapsed.path = "collapsed";
     expanded.path = "expanded";
     Step toggle = step(StepKind::Tap);
-    return {poll, samples, poll, collapsed, toggle, poll, expanded, types, poll};
+    return {poll, idle, samples, poll, collapsed, toggle, poll, expanded, types, poll};
 }
 
 class CheckRun : private StepPlayer {
@@ -97,7 +98,7 @@ void CheckRun::write_picture(const std::string& which)
         const auto row = screen.rgb.begin() + (static_cast<size_t>(r.top + y) * screen.width + r.left) * 3;
         item.rgb.insert(item.rgb.end(), row, row + static_cast<size_t>(item.width) * 3);
     }
-    (which == "collapsed" ? result_.collapsed : result_.expanded) = std::move(item);
+    (which == "idle" ? result_.idle : which == "collapsed" ? result_.collapsed : result_.expanded) = std::move(item);
 }
 
 // The texts of the last paint of each marked step, with their widths and room.
@@ -127,7 +128,11 @@ void CheckRun::collect()
                 drawn.font_height = event["font"].value("height", 0L);
                 drawn.font_weight = event["font"].value("weight", 0L);
                 drawn.width = text_width(drawn.text, drawn.font_height, drawn.font_weight);
-                drawn.room = static_cast<int>(rect_at(event["rect"], 2) - rect_at(event["rect"], 0));
+                drawn.left = rect_at(event["rect"], 0);
+                drawn.top = rect_at(event["rect"], 1);
+                drawn.right = rect_at(event["rect"], 2);
+                drawn.bottom = rect_at(event["rect"], 3);
+                drawn.room = static_cast<int>(drawn.right - drawn.left);
                 if (paint.empty())
                     header_left = rect_at(event["rect"], 0);
                 paint.push_back(drawn);
