@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "tools/todaysim/Failure.h"
-#include "tools/todaysim/Scenario.h"
+#include "tools/todaysim/scenario/Failure.h"
+#include "tools/todaysim/scenario/Scenario.h"
 
 namespace {
 

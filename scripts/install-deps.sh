@@ -12,6 +12,8 @@ what=${1:-test}
 main_packages=(
   build-essential cmake ninja-build pkg-config
   libfreetype-dev libfontconfig-dev libpng-dev nlohmann-json3-dev
+  # todaysim's command line
+  libcli11-dev
   # todaysim --window
   libsdl2-dev
   fonts-wine fonts-dejavu-core

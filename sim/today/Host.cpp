@@ -2,22 +2,13 @@
 // The Today window: creation, the requests items send it, layout, polling and painting.
 #include "sim/today/Host.h"
 
+#include "sim/today/Requests.h"
 #include "sim/today/Watermark.h"
 
 namespace sim::today {
 namespace {
 
 const WCHAR kClassName[] = TEXT("TodayScreen");
-
-struct RequestName {
-    UINT msg;
-    const char* name;
-};
-const RequestName kRequests[] = {
-    {TODAYM_GETCOLOR, "TODAYM_GETCOLOR"},
-    {TODAYM_DRAWWATERMARK, "TODAYM_DRAWWATERMARK"},
-    {TODAYM_TOOKSELECTION, "TODAYM_TOOKSELECTION"},
-};
 
 bool same_rect(const RECT& a, const RECT& b)
 {
@@ -117,9 +108,7 @@ LRESULT Host::handle(UINT msg, WPARAM wParam, LPARAM lParam)
         return DefWindowProcW(hwnd_, msg, wParam, lParam);
     }
     if (listener_)
-        for (const RequestName& request : kRequests)
-            if (request.msg == msg)
-                listener_->request(request.name, wParam, lParam, answer);
+        listener_->request(request_name(msg), wParam, lParam, answer);
     return answer;
 }
 

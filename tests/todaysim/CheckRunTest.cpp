@@ -15,9 +15,9 @@
 #include <regex>
 
 #include "ToolRun.h"
-#include "tools/todaysim/CheckExpect.h"
-#include "tools/todaysim/Template.h"
-#include "tools/todaysim/Utf.h"
+#include "tools/todaysim/scenario/Utf.h"
+#include "tools/todaysim/translate/CheckExpect.h"
+#include "tools/todaysim/translate/Template.h"
 
 using nlohmann::json;
 using namespace todaysim;
@@ -355,4 +355,30 @@ TEST(TodaysimCheck, ContactSheetShowsEachDensity)
                                                         static_cast<unsigned char>(marked[23])))
         << "the legend";
     std::remove(sheet.c_str());
+}
+
+// The run and the check go through one sequence: a plug-in that cannot be loaded is
+// reported in the same words, and every load ends in the same unload event.
+TEST(TodaysimSequence, RunAndCheckLoadAndUnloadAlike)
+{
+    const std::string language = LINKORY_DATA_DIR "/hostile/odd_final_byte.intl";
+    const std::string broken = temp_file("Broken.dll", "MZ but no module");
+    const ToolRun run_broken = run_todaysim({"--scenario", scenario("two_connections.json"), "--dll", broken}, false);
+    const ToolRun check_broken = run_todaysim({"--check", language, "--lang", "0409", "--dll", broken}, false);
+    EXPECT_EQ(run_broken.status, 1);
+    EXPECT_EQ(check_broken.status, 1);
+    EXPECT_EQ(run_broken.err.rfind("todaysim: cannot load " + broken + " (error ", 0), 0u) << run_broken.err;
+    EXPECT_EQ(check_broken.err, run_broken.err);
+
+    const ToolRun run = run_todaysim({"--scenario", scenario("two_connections.json"), "-q"});
+    const ToolRun check = run_todaysim({"--check", language, "--lang", "0409", "-q"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(check.status, 0) << check.err;
+    expect_clean_unload(run);
+    ASSERT_EQ(check.all("load").size(), 3u) << "one run per density";
+    const std::vector<json> unloads = check.all("unload");
+    ASSERT_EQ(unloads.size(), 3u);
+    for (const json& unload : unloads)
+        EXPECT_EQ(unload, run.all("unload").front());
+    EXPECT_EQ(check.all("load").front().value("window", false), run.all("load").front().value("window", false));
 }

@@ -5,10 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/todaysim/Failure.h"
-#include "tools/todaysim/LiveView.h"
-#include "tools/todaysim/Options.h"
-#include "tools/todaysim/TraceWriter.h"
+#include "tools/todaysim/cli/Options.h"
+#include "tools/todaysim/device/Settings.h"
+#include "tools/todaysim/live/LiveView.h"
+#include "tools/todaysim/scenario/Failure.h"
+#include "tools/todaysim/show/TraceWriter.h"
 
 namespace {
 

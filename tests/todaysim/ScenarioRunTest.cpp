@@ -139,6 +139,10 @@ TEST(TodaysimRun, BadScenariosAndCommandLinesAreRefusedBeforeAnythingRuns)
         {"", {"--dpi", "many"}, "todaysim: --dpi 'many': expected dots per inch"},
         {"", {"--dll", "/nonexistent/Linkory.dll"}, "todaysim: --dll /nonexistent/Linkory.dll: no such file"},
         {"", {"--bogus"}, "todaysim: unknown option '--bogus'"},
+        {"", {"--scenio", "x.json"}, "todaysim: unknown option '--scenio' (did you mean --scenario?)"},
+        {"", {"--text=1"}, "todaysim: --text takes no value"},
+        {"", {"--zoom", "17"}, "todaysim: --zoom '17': expected a whole zoom factor from 1 to 16"},
+        {"", {"--png="}, "todaysim: --png '': expected a value"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
@@ -165,6 +169,10 @@ TEST(TodaysimRun, HelpAndVersion)
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: todaysim", 0), 0u);
     EXPECT_NE(help.out.find("--scenario FILE"), std::string::npos);
+    for (size_t start = 0, end; start < help.out.size(); start = end + 1) {
+        end = help.out.find('\n', start);
+        EXPECT_LE(end - start, 80u) << help.out.substr(start, end - start);
+    }
     ToolRun version = run_todaysim({"--version"}, false);
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("todaysim ", 0), 0u);

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "platform/connmgr.h"
-#include "tools/todaysim/Failure.h"
-#include "tools/todaysim/Options.h"
-#include "tools/todaysim/Scenario.h"
+#include "tools/todaysim/cli/Options.h"
+#include "tools/todaysim/scenario/Failure.h"
+#include "tools/todaysim/scenario/Scenario.h"
 
 using todaysim::Failure;
 using todaysim::parse_scenario;

@@ -2,7 +2,7 @@
 // The text view: rows from the last paint only, clipped lines left out, icon and toggle symbols.
 #include <gtest/gtest.h>
 
-#include "tools/todaysim/TextView.h"
+#include "tools/todaysim/show/TextView.h"
 
 using todaysim::Event;
 using todaysim::make_event;

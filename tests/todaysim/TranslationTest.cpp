@@ -5,9 +5,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "tools/todaysim/Check.h"
-#include "tools/todaysim/Template.h"
-#include "tools/todaysim/Vocabulary.h"
+#include "tools/todaysim/language/Vocabulary.h"
+#include "tools/todaysim/translate/Check.h"
+#include "tools/todaysim/translate/Template.h"
 
 using namespace std::string_literals;
 using namespace todaysim;

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "sim/aygshell/SimAygshell.h"
-#include "tools/todaysim/Failure.h"
-#include "tools/todaysim/Utf.h"
+#include "tools/todaysim/scenario/Failure.h"
+#include "tools/todaysim/scenario/Utf.h"
 
 namespace todaysim {
 

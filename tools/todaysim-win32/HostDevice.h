@@ -7,8 +7,8 @@
 #include <string>
 
 #include "platform/win32.h"
-#include "tools/todaysim/PngWriter.h"
-#include "tools/todaysim/Scenario.h"
+#include "tools/todaysim/scenario/Scenario.h"
+#include "tools/todaysim/show/PngWriter.h"
 
 namespace todaysim {
 

@@ -3,6 +3,7 @@
 #include "tools/todaysim-win32/HostRecorder.h"
 
 #include "platform/todaycmn.h"
+#include "sim/today/Requests.h"
 
 namespace todaysim {
 namespace {
@@ -18,20 +19,6 @@ SIZE window_size(HWND hwnd)
 }
 
 }  // namespace
-
-const char* request_name(UINT msg)
-{
-    switch (msg) {
-    case TODAYM_GETCOLOR:
-        return "TODAYM_GETCOLOR";
-    case TODAYM_DRAWWATERMARK:
-        return "TODAYM_DRAWWATERMARK";
-    case TODAYM_TOOKSELECTION:
-        return "TODAYM_TOOKSELECTION";
-    default:
-        return nullptr;
-    }
-}
 
 HostRecorder::HostRecorder(Sink sink, HWND today) : sink_(std::move(sink)), today_(today)
 {
@@ -94,14 +81,14 @@ LRESULT CALLBACK HostRecorder::today_proc(HWND hwnd, UINT msg, WPARAM wParam, LP
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     // Requests are recorded as they arrive, before the host's answer, as the device's
     // recorder does: a selection handed out while answering comes after its request.
-    if (const char* name = request_name(msg)) {
+    if (const char* name = sim::today::request_name(msg)) {
         Event request = make_event("request");
         request["message"] = name;
         self->sink_(request);
         if (msg == TODAYM_DRAWWATERMARK && lParam) {
             const auto* info = reinterpret_cast<const TODAYDRAWWATERMARKINFO*>(lParam);
             Event watermark = make_event("watermark");
-            watermark["rect"] = rect_json(info->rc.left, info->rc.top, info->rc.right, info->rc.bottom);
+            watermark["rect"] = rect_json(info->rc);
             self->sink_(watermark);
         }
     }

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/win32.h"
-#include "tools/todaysim/Event.h"
+#include "tools/todaysim/show/Event.h"
 
 namespace todaysim {
 
@@ -50,9 +50,6 @@ private:
     int width_ = -1, height_ = -1;
     bool ok_ = false;
 };
-
-// "TODAYM_GETCOLOR", "TODAYM_DRAWWATERMARK" or "TODAYM_TOOKSELECTION"; null for others.
-const char* request_name(UINT msg);
 
 }  // namespace todaysim
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 // PNG output without libpng: the image data goes into stored (uncompressed) deflate blocks,
 // which every PNG reader accepts; a 240 x 320 screen stays well under a megabyte.
-#include "tools/todaysim/PngWriter.h"
+#include "tools/todaysim/show/PngWriter.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "tools/todaysim/Failure.h"
+#include "tools/todaysim/scenario/Failure.h"
 
 namespace todaysim {
 namespace {

@@ -1,20 +1,23 @@
 // SPDX-License-Identifier: MIT
 // One run of the plug-in in the Today host on Win32: the steps of the simulated run, the
 // events the host can see, and the picture read back from the Today window.
-#include "tools/todaysim/Runner.h"
+#include "tools/todaysim/run/Runner.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "sim/common/Violations.h"
 #include "sim/today/Host.h"
 #include "tools/todaysim-win32/HostDevice.h"
 #include "tools/todaysim-win32/HostRecorder.h"
-#include "tools/todaysim/Failure.h"
-#include "tools/todaysim/Staging.h"
-#include "tools/todaysim/StepPlayer.h"
-#include "tools/todaysim/TraceWriter.h"
+#include "tools/todaysim/device/RunDevice.h"
+#include "tools/todaysim/device/Settings.h"
+#include "tools/todaysim/device/Staging.h"
+#include "tools/todaysim/run/StepPlayer.h"
+#include "tools/todaysim/scenario/Failure.h"
+#include "tools/todaysim/show/TraceWriter.h"
 
 namespace todaysim {
 namespace {
@@ -36,6 +39,65 @@ std::string default_dll()
     return narrow_path(path.substr(0, path.find_last_of(L"\\/") + 1) + L"Linkory.dll");
 }
 
+// The Win32 host under the run sequence. Only the stand-in DLLs are simulated here, so their
+// misuse is all it can report, and of the leaks only windows are countable: the heap and GDI
+// belong to the system.
+class HostRunDevice : public RunDevice {
+public:
+    // `file`: the scenario, named when a step needs the simulated device.
+    HostRunDevice(int width, int height, std::string file) : width_(width), height_(height), file_(std::move(file)) {}
+    ~HostRunDevice() override
+    {
+        recorder_.reset();
+        host_.reset();
+    }
+
+    sim::today::Host& start(EventLog& log) override
+    {
+        host_ = std::make_unique<sim::today::Host>();
+        if (DWORD error = host_->create(width_, height_))
+            throw run_error("todaysim: the Today window could not be made (error " + std::to_string(error) + ")");
+        log_ = &log;
+        recorder_ = std::make_unique<HostRecorder>([this](Event event) { log_->add(std::move(event)); }, host_->window());
+        if (!recorder_->ok())
+            throw run_error("todaysim: cannot observe the Today window (error " + std::to_string(GetLastError()) + ")");
+        windows_before_ = child_windows(host_->window());
+        return *host_;
+    }
+    DWORD load(const std::string& path, size_t& item) override
+    {
+        return host_->load(wide_path(path).c_str(), L"Linkory", TRUE, &item);
+    }
+    std::string load_error() const override { return std::string(); }
+    bool item_window() const override { return recorder_ && recorder_->item() != nullptr; }
+    std::vector<std::string> violations() override
+    {
+        std::vector<std::string> texts = sim::take_violations();
+        for (const std::string& text : texts)
+            log_->add(violation_event(text));
+        return texts;
+    }
+    Event leaks() const override
+    {
+        return Event{{"windows", std::max(0L, child_windows(host_->window()) - windows_before_)}};
+    }
+    // Wine's heap, GDI and windows are the system's: nothing here can make them fail.
+    void run_short(const Step& step) override
+    {
+        throw usage_error("todaysim: " + file_ + ": " + step_name(step.kind) +
+                          " needs the simulated device; under Wine the heap and GDI are the system's");
+    }
+    Picture picture() const override { return window_picture(host_->window()); }
+
+private:
+    const int width_, height_;
+    const std::string file_;
+    std::unique_ptr<sim::today::Host> host_;
+    std::unique_ptr<HostRecorder> recorder_;
+    EventLog* log_ = nullptr;
+    long windows_before_ = 0;
+};
+
 class Run : private StepPlayer {
 public:
     Run(const Options& options, const Scenario& scenario) : options_(options), scenario_(scenario) {}
@@ -43,50 +105,22 @@ public:
 
 private:
     void tap(Event event, const Step& step) override;
-    void write_picture(const std::string& path) override { write_png(path, window_picture(host_->window())); }
-    void check_violations() override;
-    void run_short(const Step& step) override;
 
     const Options& options_;
     const Scenario& scenario_;
     TraceWriter trace_;
 };
 
-// Misuse of the stand-in DLLs (the only simulated parts left) fails the run as on the device.
-void Run::check_violations()
-{
-    for (const std::string& text : sim::take_violations()) {
-        std::fprintf(stderr, "todaysim: device violation: %s\n", text.c_str());
-        const size_t colon = text.find(": ");
-        Event violation = make_event("violation");
-        violation["api"] = colon == std::string::npos ? std::string() : text.substr(0, colon);
-        violation["what"] = colon == std::string::npos ? text : text.substr(colon + 2);
-        log_.add(violation);
-        ++violations_;
-    }
-}
-
-// Wine's heap, GDI and windows are the system's: nothing here can make them fail.
-void Run::run_short(const Step& step)
-{
-    throw usage_error("todaysim: " + scenario_.file + ": " + step_name(step.kind) +
-                      " needs the simulated device; under Wine the heap and GDI are the system's");
-}
-
 // Where the toggle box is, only the item's drawing tells, which a Win32 host does not see:
 // the default script's tap is left out and said so.
 void Run::tap(Event event, const Step& step)
 {
-    const RECT where = host_->item_rect(item_);
     if (step.x < 0) {
         event["skipped"] = "the toggle box is not visible to a Win32 host";
         log_.add(event);
         return;
     }
-    event["x"] = step.x;
-    event["y"] = step.y;
-    log_.add(event);
-    host_->tap(where.left + step.x, where.top + step.y);
+    StepPlayer::tap(std::move(event), step);
 }
 
 int Run::go()
@@ -97,46 +131,32 @@ int Run::go()
         throw options_.dll.empty() ? run_error("todaysim: " + dll + " not found; build the Linkory target or pass --dll")
                                    : usage_error("todaysim: --dll " + dll + ": no such file");
     configure_device(device, !scenario_.file.empty() || options_.language.has_value());
+    HostRunDevice host_device(device.screen_width, device.screen_height, scenario_.file);
     for (const Step& step : scenario_.steps)
         if (step.kind == StepKind::GdiFailsFrom || step.kind == StepKind::HeapFailsFrom)
-            run_short(step);
+            host_device.run_short(step);
     Staging staging(dll, scenario_.language_files);
     if (options_.trace)
         trace_.open(*options_.trace);
     log_.set_trace(&trace_);
-    start_connections(scenario_);
 
-    sim::today::Host host;
-    host_ = &host;
-    if (DWORD error = host.create(device.screen_width, device.screen_height))
-        throw run_error("todaysim: the Today window could not be made (error " + std::to_string(error) + ")");
-    HostRecorder recorder([this](Event event) { log_.add(std::move(event)); }, host.window());
-    if (!recorder.ok())
-        throw run_error("todaysim: cannot observe the Today window (error " + std::to_string(GetLastError()) + ")");
-    check_violations();
-    const long windows_before = child_windows(host.window());
-    const std::wstring path = wide_path(staging.dll());
-    if (DWORD error = host.load(path.c_str(), L"Linkory", TRUE, &item_))
-        throw run_error("todaysim: cannot load " + dll + " (error " + std::to_string(error) + ")");
-    log_load(dll, recorder.item() != nullptr);
-    check_violations();
-    play_steps(scenario_);
-    if (options_.png)
-        write_picture(*options_.png);
-
-    const std::vector<std::string> leftovers = host.unload(item_);
-    // Only windows are countable from here; the heap and GDI belong to the system.
-    Event unload = make_event("unload");
-    unload["leaks"] = Event{{"windows", std::max(0L, child_windows(host.window()) - windows_before)}};
-    log_.add(unload);
-    check_violations();
+    Sequence sequence;
+    sequence.dll = dll;
+    sequence.staged = staging.dll();
+    sequence.scenario = &scenario_;
+    sequence.after_steps = [this] {
+        if (options_.png)
+            write_picture(*options_.png);
+    };
+    const std::vector<std::string> leftovers = run_sequence(host_device, sequence);
     trace_.close();
     log_.set_trace(nullptr);
 
+    sim::today::Host& host = *host_;
     if (options_.text) {
         const TODAYLISTITEM* record = host.record(item_);
         std::printf("Linkory in the Win32 Today host: item %s, last height %lu, %zu events%s%s\n",
-                    recorder.item() ? "window made" : "without a window",
+                    host_device.item_window() ? "window made" : "without a window",
                     record ? static_cast<unsigned long>(record->cyp) : 0UL, log_.events().size(),
                     options_.png ? ", picture " : "", options_.png ? options_.png->c_str() : "");
     }

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The staging folder's files on Win32: a fresh folder under the temporary path, emptied and
 // removed file by file.
-#include "tools/todaysim/Staging.h"
+#include "tools/todaysim/device/Staging.h"
 
 #include "platform/win32.h"
 #include "tools/todaysim-win32/HostDevice.h"
-#include "tools/todaysim/Failure.h"
+#include "tools/todaysim/scenario/Failure.h"
 
 namespace todaysim {
 namespace {

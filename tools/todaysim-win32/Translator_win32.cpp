@@ -6,9 +6,9 @@
 
 #include <cstdio>
 
-#include "tools/todaysim/Failure.h"
-#include "tools/todaysim/Template.h"
-#include "tools/todaysim/Translator.h"
+#include "tools/todaysim/scenario/Failure.h"
+#include "tools/todaysim/translate/Template.h"
+#include "tools/todaysim/translate/Translator.h"
 
 namespace todaysim {
 

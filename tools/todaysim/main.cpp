@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "tools/todaysim/Failure.h"
-#include "tools/todaysim/Options.h"
-#include "tools/todaysim/Runner.h"
-#include "tools/todaysim/Scenario.h"
-#include "tools/todaysim/Translator.h"
+#include "tools/todaysim/cli/Options.h"
+#include "tools/todaysim/run/Runner.h"
+#include "tools/todaysim/scenario/Failure.h"
+#include "tools/todaysim/scenario/Scenario.h"
+#include "tools/todaysim/translate/Translator.h"
 
 #ifndef LINKORY_VERSION
 #define LINKORY_VERSION "unknown"

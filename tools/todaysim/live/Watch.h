@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: MIT
+// The live modes of todaysim: after the steps the host keeps polling the item at its
+// interval, the view follows every repaint, and keys, clicks and signals reach the host.
+#ifndef LINKORY_TOOLS_TODAYSIM_WATCH_H
+#define LINKORY_TOOLS_TODAYSIM_WATCH_H
+
+#include <csignal>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "sim/today/Host.h"
+#include "tools/todaysim/cli/Options.h"
+#include "tools/todaysim/live/LiveView.h"
+#include "tools/todaysim/scenario/Scenario.h"
+#include "tools/todaysim/show/TraceWriter.h"
+
+namespace todaysim {
+
+class ScreenWindow;
+
+// What a watch continues: the host with the item loaded, the run's log and its check for misuse.
+struct WatchedRun {
+    sim::today::Host* host = nullptr;
+    size_t item = 0;
+    EventLog* log = nullptr;
+    std::function<void()> check_violations;
+};
+
+class Watch {
+public:
+    // Takes what the watch waits on before the plug-in is loaded, so that an end asked for
+    // during the steps is still a clean one: SIGINT, SIGTERM and SIGHUP, held from now on and
+    // read from a signalfd, and with --window the display (no display is a usage Failure).
+    // `live`: the connections are this machine's interfaces.
+    Watch(const Options& options, const Device& device, bool live);
+    ~Watch();
+    Watch(const Watch&) = delete;
+    Watch& operator=(const Watch&) = delete;
+
+    // Polls at the interval until q, one of the signals or a closed window.
+    void run(const WatchedRun& run);
+
+private:
+    void run_terminal();
+    void run_window();
+    void poll();
+    // Carries out a key; false for quit.
+    bool press(LiveKey key);
+    void click(int x, int y);
+    // After every poll, key and click: misuse, and the views if the item repainted.
+    void settle();
+    void show();
+    void count_connections();
+    std::string status() const;
+
+    const Options& options_;
+    const bool live_;
+    bool terminal_ = false;          // stdout is a terminal
+    WatchedRun run_;
+    std::unique_ptr<LiveView> view_;
+    std::unique_ptr<ScreenWindow> window_;
+    int signals_ = -1;               // signalfd
+    sigset_t saved_mask_{};
+    unsigned long polls_ = 0;
+    size_t seen_ = 0;                // events of the log already looked at
+    std::string last_change_ = "-";
+    size_t up_ = 0, connections_ = 0;
+};
+
+}  // namespace todaysim
+
+#endif
