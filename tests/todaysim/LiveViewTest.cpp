@@ -87,6 +87,39 @@ TEST(LiveOptions, UiFontFollowsTheVerticalDensityUnlessGiven)
               24);
 }
 
+// Explicit --dpi, --font-size and --screen over --device, --device over the scenario's device.
+TEST(LiveOptions, ScreenClassesAndWhatWinsOverThem)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char* device;  // the scenario's "device"
+        int width, height, dpi, font;
+    };
+    const Case cases[] = {
+        {{"--device", "qvga-landscape"}, "{}", 320, 240, 96, 12},
+        {{"--device", "vga-square"}, "{}", 480, 480, 192, 24},
+        {{}, R"({"model": "vga-landscape"})", 640, 480, 192, 24},
+        {{}, R"({"model": "vga-portrait", "dpi": 131})", 480, 640, 131, 16},
+        {{"--device", "qvga-square"}, R"({"model": "vga-landscape", "font_size": 30})", 240, 240, 96, 12},
+        {{"--device", "vga-portrait", "--dpi", "131", "--font-size", "20"}, "{}", 480, 640, 131, 20},
+        {{"--device", "vga-portrait", "--screen", "800x480"}, R"({"screen": [100, 100]})", 800, 480, 192, 24},
+        {{"--screen", "320x320"}, R"({"model": "qvga-portrait"})", 320, 320, 96, 12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.device) + (c.args.empty() ? "" : " " + c.args[1]));
+        const todaysim::Scenario scenario =
+            todaysim::parse_scenario(std::string(R"({"device": )") + c.device + "}", "s.json");
+        const todaysim::Device device = todaysim::effective_device(scenario, todaysim::parse_options(c.args));
+        EXPECT_EQ(device.screen_width, c.width);
+        EXPECT_EQ(device.screen_height, c.height);
+        EXPECT_EQ(device.dpi_y, c.dpi);
+        EXPECT_EQ(device.font_size.value_or(0), c.font);
+    }
+    for (const char* bad : {"vga", "VGA-portrait", "qvga-portrait "})
+        EXPECT_THROW(todaysim::parse_options({"--device", bad}), todaysim::Failure) << bad;
+    EXPECT_THROW(todaysim::parse_scenario(R"({"device": {"model": "vga"}})", "s.json"), todaysim::Failure);
+}
+
 TEST(LiveView, TerminalRedrawsInPlaceAndPipesGetStampedBlocks)
 {
     std::FILE* out = std::tmpfile();

@@ -135,7 +135,10 @@ TEST(TodaysimRun, BadScenariosAndCommandLinesAreRefusedBeforeAnythingRuns)
         {R"({"steps": [{"poll": 1}, {"wait": 5}]})", {}, "@: steps[1].wait: unknown step"},
         {R"({"language_files": {"Linkory.0407.intl": "nowhere.intl"}})", {}, "@: language_files.Linkory.0407.intl: no such file"},
         {"{\"steps\": [\n  {\"poll\": 1},\n]}", {}, "@:3:1: syntax error"},
-        {"", {"--scenario", "/nonexistent/scenario.json"}, "/nonexistent/scenario.json: cannot read"},
+        {"", {"--scenario", "/nonexistent/scenario.json"}, "todaysim: /nonexistent/scenario.json: cannot read the scenario file: No such file"},
+        {"", {"--scenario", "/"}, "todaysim: /: is a folder"},
+        {"{\"connections\": [\n  {\"description\": \"Caf\xE9\"}]}", {}, "todaysim: @:2:23: not UTF-8: byte 0xE9"},
+        {R"({"connections": [{"type": "cellular", "subtype": "wifi"}]})", {}, "@: connections[0].subtype: expected a number or one of \"unknown\", \"csd\", \"gprs\""},
         {"", {"--dpi", "many"}, "todaysim: --dpi 'many': expected dots per inch"},
         {"", {"--dll", "/nonexistent/Linkory.dll"}, "todaysim: --dll /nonexistent/Linkory.dll: no such file"},
         {"", {"--bogus"}, "todaysim: unknown option '--bogus'"},
@@ -155,8 +158,8 @@ TEST(TodaysimRun, BadScenariosAndCommandLinesAreRefusedBeforeAnythingRuns)
         ToolRun run = run_todaysim(args);
         EXPECT_EQ(run.status, 2);
         std::string message = c.message;
-        if (message[0] == '@')
-            message = path + message.substr(1);
+        if (message.find('@') != std::string::npos)
+            message.replace(message.find('@'), 1, path);
         EXPECT_EQ(run.err.rfind(message, 0), 0u) << run.err;
         EXPECT_TRUE(run.trace.empty()) << "nothing ran";
         EXPECT_TRUE(run.out.empty());
@@ -176,4 +179,44 @@ TEST(TodaysimRun, HelpAndVersion)
     ToolRun version = run_todaysim({"--version"}, false);
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("todaysim ", 0), 0u);
+}
+
+// A second run renews todaysim's own pictures and traces; anything else at the name is kept.
+TEST(TodaysimRun, OutputsReplaceOnlyFilesTodaysimWrote)
+{
+    struct Case {
+        std::vector<std::string> args;  // "@" stands for the file
+        std::string before;
+        int status;                     // 2: refused, the file untouched
+    };
+    const std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + "old";
+    const std::string translation = "[Main]\r\n1=Keine aktiven Verbindungen\r\n";
+    const std::string two = scenario("two_connections.json");
+    const Case cases[] = {
+        {{"--template", "@"}, translation, 2},
+        {{"--template", "@", "--force"}, translation, 0},
+        {{"--scenario", two, "--png", "@"}, "notes\n", 2},
+        {{"--scenario", two, "--png", "@"}, png, 0},
+        {{"--scenario", two, "--png", "@"}, "", 0},
+        {{"--scenario", two, "--png", "@", "--force"}, "notes\n", 0},
+        {{"--scenario", two, "--trace", "@", "-q"}, "{\"ev\":\"load\"}\n", 0},
+        {{"--scenario", two, "--trace", "@", "-q"}, png, 2},
+    };
+    const std::string path = write_scenario("output", "");
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        std::replace(args.begin(), args.end(), std::string("@"), path);
+        SCOPED_TRACE(args[args.size() - 2] + " " + std::to_string(c.before.size()));
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.before;
+        ToolRun run = run_todaysim(args, false);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        std::ifstream in(path, std::ios::binary);
+        const std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (c.status == 2) {
+            EXPECT_EQ(after, c.before);
+            EXPECT_NE(run.err.find("--force"), std::string::npos) << run.err;
+        } else {
+            EXPECT_NE(after, c.before);
+        }
+    }
 }

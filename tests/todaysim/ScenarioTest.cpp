@@ -158,7 +158,8 @@ TEST(Options, OverridesAndOutputsFollowTheCommandLine)
 
     const std::vector<std::vector<std::string>> bad = {
         {"--dpi", "0"}, {"--dpi", "96x"}, {"--lang", "german"}, {"--font-size", "-3"},
-        {"--png"}, {"--frobnicate"}, {"scenario.json"}, {"--text=yes"},
+        {"--png"}, {"--frobnicate"}, {"scenario.json"}, {"--text=yes"}, {"--trace", "-", "--text"},
+        {"--png", "-", "--trace", "-"}, {"--png", "-", "--text"}, {"--png", "-", "--watch"},
     };
     for (const auto& args : bad) {
         SCOPED_TRACE(args[0]);

@@ -215,7 +215,7 @@ TEST(Template, ShippedCopyIsTheToolsOutput)
 {
     std::ifstream in(LINKORY_TRANSLATIONS_DIR "/Linkory.0409.intl", std::ios::binary);
     const std::string shipped((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(shipped, language_template()) << "regenerate with: todaysim --template translations/Linkory.0409.intl";
+    EXPECT_EQ(shipped, language_template()) << "regenerate with: todaysim --template translations/Linkory.0409.intl --force";
 }
 
 TEST(TranslationCheck, FileNamesTheDeviceLooksFor)

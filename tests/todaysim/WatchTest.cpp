@@ -78,6 +78,61 @@ TEST(TodaysimWatch, TerminalKeysAndEveryEnd)
     }
 }
 
+// Ctrl-Z gives the shell a sane terminal; fg takes raw mode again and redraws the view.
+TEST(TodaysimWatch, StopAndContinueUnderBashAndDash)
+{
+    const std::vector<std::string> shells[] = {{"bash", "--norc", "--noprofile", "-i"}, {"dash", "-i"}};
+    for (const std::vector<std::string>& shell : shells) {
+        SCOPED_TRACE(shell[0]);
+        LiveProcess run(shell, LiveProcess::Output::Terminal, {"PS1=$ ", "ENV"});
+        run.send(std::string(TODAYSIM_PATH) + " --watch --interval 0.1 --scenario " + scenario("two_connections.json") +
+                 "\n");
+        ASSERT_TRUE(run.wait_for_output("polls 1 |", 20)) << run.output() << run.errors();
+        size_t mark = run.output().size();
+        run.send("\x1a");
+        run.send("stty -a | grep -o -- '-*icanon'; echo stopped-$((1+1))\n");
+        ASSERT_TRUE(run.wait_for_output("stopped-2", 10, mark)) << run.output().substr(mark);
+        EXPECT_EQ(run.output().find("-icanon", mark), std::string::npos) << run.output().substr(mark);
+        EXPECT_NE(run.output().find("\x1b[?25h", mark), std::string::npos) << "the cursor is shown";
+
+        mark = run.output().size();
+        run.send("fg\n");
+        ASSERT_TRUE(run.wait_for_output("Linkory 240x", 10, mark)) << run.output().substr(mark);
+        ASSERT_TRUE(run.wait_for_output("polls ", 10, mark));
+        termios during;
+        ASSERT_EQ(tcgetattr(run.terminal(), &during), 0);
+        EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u);
+        // The exit only once the watch has let go of the keys, or it would read it as keys.
+        mark = run.output().size();
+        run.send("q");
+        EXPECT_TRUE(run.wait_for_output("\x1b[?25h", 10, mark));
+        run.send("exit\n");
+        EXPECT_EQ(run.wait_exit(20), 0) << run.errors();
+    }
+}
+
+// A reader that stops (head) ends the watch at once, cleanly, with the terminal restored.
+TEST(TodaysimWatch, ReaderGoneEndsTheWatch)
+{
+    const std::string trace = temp_path("trace.jsonl");
+    LiveProcess run({"bash", "-c",
+                     "set -o pipefail; " + std::string(TODAYSIM_PATH) + " --watch --interval 2 --text --trace " + trace +
+                         " --scenario " + scenario("two_connections.json") + " | head -3"},
+                    LiveProcess::Output::Terminal);
+    ASSERT_TRUE(run.wait_for_output("Linkory 240x", 20)) << run.errors();
+    ToolRun ended;
+    ended.status = run.wait_exit(3);
+    ended.err = run.errors();
+    ended.trace = read_trace(trace);
+    EXPECT_EQ(ended.status, 0) << "noticed before the next poll";
+    EXPECT_EQ(ended.err, "");
+    expect_clean_unload(ended);
+    termios after;
+    ASSERT_EQ(tcgetattr(run.terminal(), &after), 0);
+    EXPECT_EQ(after.c_lflag & (ICANON | ECHO), static_cast<tcflag_t>(ICANON | ECHO));
+    unlink(trace.c_str());
+}
+
 // Off a terminal: one stamped block per repaint and nothing else; the trace streams as it goes.
 TEST(TodaysimWatch, PipeGetsStampedBlocksAndTheTraceStreams)
 {

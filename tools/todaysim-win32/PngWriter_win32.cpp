@@ -3,6 +3,9 @@
 // which every PNG reader accepts; a 240 x 320 screen stays well under a megabyte.
 #include "tools/todaysim/show/PngWriter.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -93,13 +96,17 @@ void write_png(const std::string& path, const Picture& picture)
     chunk(file, "IDAT", zlib_stored(raw));
     chunk(file, "IEND", {});
 
-    std::FILE* out = std::fopen(path.c_str(), "wb");
+    const bool to_stdout = path == "-";
+    if (to_stdout)
+        _setmode(_fileno(stdout), _O_BINARY);  // no CR before each LF of the picture
+    std::FILE* out = to_stdout ? stdout : std::fopen(path.c_str(), "wb");
     if (!out)
         throw run_error("todaysim: cannot write " + path);
     const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
-    if (std::fclose(out) != 0 || !written) {
+    if ((to_stdout ? std::fflush(out) : std::fclose(out)) != 0 || !written) {
         // A truncated picture would look like a rendering fault; leave none.
-        std::remove(path.c_str());
+        if (!to_stdout)
+            std::remove(path.c_str());
         throw run_error("todaysim: writing " + path + " failed");
     }
 }

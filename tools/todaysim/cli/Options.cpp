@@ -20,8 +20,9 @@ constexpr int kMaxZoom = 16;
 
 // The options that take a value, then the flags; the hint for a misspelt one comes from here.
 const char* const kValueOptions[] = {"--scenario", "--png", "--trace", "--dpi", "--font-size", "--lang",
-                                     "--dll", "--interval", "--zoom", "--check", "--template"};
-const char* const kFlags[] = {"--help", "--version", "--text", "--quiet", "--watch", "--window"};
+                                     "--dll", "--interval", "--zoom", "--check", "--template",
+                                     "--device", "--screen"};
+const char* const kFlags[] = {"--help", "--version", "--text", "--quiet", "--watch", "--window", "--force"};
 
 size_t edit_distance(const std::string& a, const std::string& b)
 {
@@ -81,7 +82,7 @@ bool is_flag(const std::string& name)
 
 void apply_value(Options& options, const std::string& name, const std::string& value)
 {
-    auto bad = [&](const char* expected) {
+    auto bad = [&](const std::string& expected) {
         return usage_error("todaysim: " + name + " '" + value + "': expected " + expected);
     };
     if (value.empty() && name != "--font-size")
@@ -118,6 +119,16 @@ void apply_value(Options& options, const std::string& name, const std::string& v
     } else if (name == "--zoom") {
         if (!parse_int(value, 1, kMaxZoom, options.zoom))
             throw bad("a whole zoom factor from 1 to 16");
+    } else if (name == "--device") {
+        options.list_devices = value == "list";
+        options.screen_class = find_screen_class(value);
+        if (!options.screen_class && !options.list_devices)
+            throw bad("a screen class (" + screen_class_names() + ") or 'list'");
+    } else if (name == "--screen") {
+        int width = 0, height = 0;
+        if (!parse_screen(value, width, height))
+            throw bad("a size in pixels as WxH, each from 16 to 4096");
+        options.screen = std::make_pair(width, height);
     } else if (name == "--lang") {
         uint16_t language = 0;
         if (!parse_language(value, language))
@@ -136,9 +147,26 @@ void check_translator_options(const Options& options)
         throw usage_error("todaysim: --template writes only the template");
     if ((check || !options.template_path.empty()) && options.watch)
         throw usage_error("todaysim: --check and --template run once; they take no --watch or --window");
-    if (check && (!options.scenario.empty() || options.dpi || options.font_size_set || options.text))
+    if (check && (!options.scenario.empty() || options.dpi || options.font_size_set || options.text ||
+                  options.screen_class || options.screen))
         throw usage_error("todaysim: --check measures at 96, 131 and 192 dpi on its own sample connections; "
                           "it takes only --lang, --dll, --png, --trace and --quiet");
+}
+
+// Standard output carries one thing at a time: a PNG or a trace mixed with the text view, or
+// with each other, could be read by nothing.
+void check_stdout(const Options& options)
+{
+    const bool png = options.png && *options.png == "-";
+    const bool trace = options.trace && *options.trace == "-";
+    const bool text = options.text && !options.quiet;
+    if (png && options.watch)
+        throw usage_error("todaysim: --png - writes one picture; a watch rewrites its PNG, so it needs a file");
+    if (png && trace)
+        throw usage_error("todaysim: --png - and --trace - both write to standard output; send one to a file");
+    if ((png || trace) && text)
+        throw usage_error(std::string("todaysim: ") + (png ? "--png -" : "--trace -") +
+                          " and --text both write to standard output; send it to a file, or drop --text");
 }
 
 }  // namespace
@@ -173,6 +201,7 @@ Options parse_options(const std::vector<std::string>& args)
     app.add_flag("--text", options.text);
     app.add_flag("-q,--quiet", options.quiet);
     app.add_flag("--watch", options.watch);
+    app.add_flag("--force", options.force);
     bool window = false;
     app.add_flag("--window", window);
     try {
@@ -202,6 +231,7 @@ Options parse_options(const std::vector<std::string>& args)
     if (window)
         options.window = options.watch = true;
     check_translator_options(options);
+    check_stdout(options);
     if (!options.png && !options.text && !options.trace && options.check.empty() && options.template_path.empty()) {
         options.png = "today.png";
         options.text = !options.quiet;
@@ -225,7 +255,13 @@ Input:
   --scenario FILE   run a JSON scenario: device settings, connections, steps
   --dll PATH        the plug-in to load (default: Linkory.dll beside todaysim)
 
-Device settings (override the scenario's "device"):
+Device settings (override the scenario's "device"; --dpi, --font-size and
+--screen also override --device):
+  --device NAME     a Windows Mobile 5 screen class: qvga-portrait (240x320),
+                    qvga-landscape, qvga-square at 96 dpi; vga-portrait
+                    (480x640), vga-landscape, vga-square at 192 dpi; each with
+                    its density's UI font. 'list' prints them
+  --screen WxH      any other screen size in pixels
   --dpi N|XxY       screen dots per inch (96, 131, 192, ... or 96x131)
   --font-size N     the shell's UI font size in pixels; 'none': the shell
                     answers without writing a size
@@ -247,7 +283,8 @@ For translators:
                     warning or note, what the plug-in shows instead, each line
                     measured at 96, 131 and 192 dpi; --png SHEET pictures the
                     item with it; exit status 1 on any error or warning
-  --template FILE   write the English language file to start a translation from
+  --template FILE   write the English language file to start a translation from;
+                    an existing FILE is kept unless --force is given
 
 Output (without any of these: --text and --png today.png):
   --png FILE        write the final Today screen as a PNG (live modes: after
@@ -255,6 +292,8 @@ Output (without any of these: --text and --png today.png):
   --text            print the item as text
   --trace FILE      write a JSON Lines trace of the run ('-' for stdout)
   -q, --quiet       print nothing on stdout except a trace sent there
+  --force           replace an existing file that todaysim did not write (a
+                    PNG or trace of its own is always replaced)
 
   -h, --help        show this help and exit
   -V, --version     show the version and exit

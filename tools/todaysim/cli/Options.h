@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/todaysim/scenario/Scenario.h"
@@ -27,6 +28,11 @@ struct Options {
     bool font_size_set = false;
     std::optional<int> font_size;    // set but empty: SHGetUIMetrics writes nothing
     std::optional<uint16_t> language;
+    // A screen class by name (--device): its size, density and that density's font, below
+    // the explicit --dpi, --font-size and --screen and above the scenario's device.
+    const ScreenClass* screen_class = nullptr;
+    bool list_devices = false;       // --device list
+    std::optional<std::pair<int, int>> screen;
     // Live modes: keep polling after the steps until ended; --window also shows the screen.
     bool watch = false;
     double interval = 2.0;           // seconds between polls, the Today host's own
@@ -36,6 +42,9 @@ struct Options {
     // write the template one.
     std::string check;
     std::string template_path;
+    // Replace an existing file that todaysim did not write (a template's target, a file of
+    // another kind where a picture or trace goes).
+    bool force = false;
 };
 
 // Parses argv[1..]; throws a usage Failure naming the offending argument. Without any of

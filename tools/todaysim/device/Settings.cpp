@@ -9,6 +9,17 @@ namespace todaysim {
 Device effective_device(const Scenario& scenario, const Options& options)
 {
     Device device = scenario.device;
+    // A screen class replaces the scenario's screen, density and font as a whole.
+    if (options.screen_class) {
+        device.dpi_x = device.dpi_y = options.screen_class->dpi;
+        device.screen_width = options.screen_class->width;
+        device.screen_height = options.screen_class->height;
+        device.font_size_given = false;
+    }
+    if (options.screen) {
+        device.screen_width = options.screen->first;
+        device.screen_height = options.screen->second;
+    }
     if (options.dpi) {
         device.dpi_x = options.dpi->x;
         device.dpi_y = options.dpi->y;

@@ -27,9 +27,9 @@ LiveKey key_for_char(char c)
     }
 }
 
-RawTerminal::RawTerminal()
+void RawTerminal::take()
 {
-    if (!isatty(STDIN_FILENO) || tcgetpgrp(STDIN_FILENO) != getpgrp() || tcgetattr(STDIN_FILENO, &saved_) != 0)
+    if (active_ || !isatty(STDIN_FILENO) || tcgetpgrp(STDIN_FILENO) != getpgrp() || tcgetattr(STDIN_FILENO, &saved_) != 0)
         return;
     termios raw = saved_;
     // Signals stay on: Ctrl-C is SIGINT, which ends the watch as cleanly as q.
@@ -39,10 +39,11 @@ RawTerminal::RawTerminal()
     active_ = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
 }
 
-RawTerminal::~RawTerminal()
+void RawTerminal::restore()
 {
     if (active_)
         tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+    active_ = false;
 }
 
 LiveView::LiveView(std::FILE* out, bool terminal, bool enabled) : out_(out), terminal_(terminal), enabled_(enabled)
@@ -55,8 +56,23 @@ LiveView::LiveView(std::FILE* out, bool terminal, bool enabled) : out_(out), ter
 
 LiveView::~LiveView()
 {
+    suspend();
+}
+
+void LiveView::suspend()
+{
     if (enabled_ && terminal_) {
         std::fputs(shown_ ? "\n\x1b[?25h" : "\x1b[?25h", out_);
+        std::fflush(out_);
+    }
+    lines_ = 0;
+    shown_ = false;
+}
+
+void LiveView::resume()
+{
+    if (enabled_ && terminal_) {
+        std::fputs("\x1b[?25l", out_);
         std::fflush(out_);
     }
 }

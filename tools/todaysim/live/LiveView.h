@@ -21,10 +21,15 @@ LiveKey key_for_char(char c);
 // this process has in the foreground (a background job would be stopped by reading it).
 class RawTerminal {
 public:
-    RawTerminal();
-    ~RawTerminal();
+    RawTerminal() { take(); }
+    ~RawTerminal() { restore(); }
     RawTerminal(const RawTerminal&) = delete;
     RawTerminal& operator=(const RawTerminal&) = delete;
+
+    // Around a stop (Ctrl-Z): the shell gets its terminal back as it was, and on fg the
+    // watch takes it again (still only in the foreground).
+    void take();
+    void restore();
 
 private:
     termios saved_{};
@@ -46,6 +51,10 @@ public:
     void repaint(const std::string& view, const std::string& status, const std::string& stamp);
     // Only the status line changes (a terminal only).
     void update_status(const std::string& status);
+    // Before a stop: the cursor under the view and visible, as at the end. After it the
+    // next repaint draws the whole view afresh below whatever the shell printed.
+    void suspend();
+    void resume();
 
 private:
     std::FILE* out_;

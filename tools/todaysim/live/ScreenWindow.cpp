@@ -8,7 +8,9 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -72,10 +74,22 @@ ScreenWindow::ScreenWindow(int width, int height, int zoom, const std::string& t
         throw usage_error(std::string("todaysim: --window cannot open the display") +
                           (display && *display ? std::string(" ") + display : std::string()) + ": " + reason);
     }
-    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width * zoom,
-                               height * zoom, SDL_WINDOW_SHOWN);
+    // The whole window on the display: a smaller zoom where the asked one would not fit, and
+    // a position inside the usable area (a window manager may still move it).
+    int x = SDL_WINDOWPOS_UNDEFINED, y = SDL_WINDOWPOS_UNDEFINED;
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0) {
+        while (zoom_ > 1 && (width * zoom_ > usable.w || height * zoom_ > usable.h))
+            --zoom_;
+        if (zoom_ != zoom)
+            std::fprintf(stderr, "todaysim: --zoom %d does not fit the display's %dx%d pixels; zoom %d instead\n", zoom,
+                         usable.w, usable.h, zoom_);
+        x = usable.x + std::max(0, (usable.w - width * zoom_) / 2);
+        y = usable.y + std::max(0, (usable.h - height * zoom_) / 2);
+    }
+    window_ = SDL_CreateWindow(title.c_str(), x, y, width * zoom_, height * zoom_, SDL_WINDOW_SHOWN);
     if (window_)
-        frame_ = SDL_CreateRGBSurfaceWithFormat(0, width * zoom, height * zoom, 32, SDL_PIXELFORMAT_RGB888);
+        frame_ = SDL_CreateRGBSurfaceWithFormat(0, width * zoom_, height * zoom_, 32, SDL_PIXELFORMAT_RGB888);
     if (!window_ || !frame_) {
         std::string why = SDL_GetError();
         if (window_)

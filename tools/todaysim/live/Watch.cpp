@@ -6,6 +6,7 @@
 #include <langinfo.h>
 #include <poll.h>
 #include <sys/signalfd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -59,6 +60,12 @@ Watch::Watch(const Options& options, const Device& device, bool live) : options_
     sigaddset(&ending, SIGINT);
     sigaddset(&ending, SIGTERM);
     sigaddset(&ending, SIGHUP);
+    // On a terminal a stop and a continue are the watch's to handle: the terminal has to be
+    // given back before the stop and taken again after it.
+    if (!options_.window) {
+        sigaddset(&ending, SIGTSTP);
+        sigaddset(&ending, SIGCONT);
+    }
     sigprocmask(SIG_BLOCK, &ending, &saved_mask_);
     signals_ = signalfd(-1, &ending, SFD_CLOEXEC | SFD_NONBLOCK);
     if (signals_ < 0) {
@@ -79,6 +86,11 @@ Watch::Watch(const Options& options, const Device& device, bool live) : options_
         }
     }
     terminal_ = isatty(STDOUT_FILENO) != 0;
+    // A reader that has gone shows as an error on stdout in the loop, not as a SIGPIPE that
+    // would end the process before the plug-in is unloaded.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &saved_pipe_);
     view_ = std::make_unique<LiveView>(stdout, terminal_, options_.text);
 }
 
@@ -86,6 +98,7 @@ Watch::~Watch()
 {
     view_.reset();
     window_.reset();
+    sigaction(SIGPIPE, &saved_pipe_, nullptr);
     close(signals_);
     sigprocmask(SIG_SETMASK, &saved_mask_, nullptr);
 }
@@ -94,42 +107,71 @@ void Watch::run(const WatchedRun& run)
 {
     run_ = run;
     seen_ = run_.log->total();
+    // The scenario's polls count too: a watch that starts after one says "polls 1".
     polls_ = 0;
+    for (const Event& event : run_.log->events())
+        polls_ += event.value("ev", "") == "poll";
     // What the steps left on screen is the first picture of the watch.
     last_change_ = clock_time();
-    show();
-    if (window_)
+    if (window_) {
+        show();
         run_window();
-    else
+    } else {
         run_terminal();
+    }
 }
 
 void Watch::run_terminal()
 {
+    // Raw before the first view, so that a key pressed at once is not echoed into it.
     RawTerminal raw;
-    pollfd fds[2] = {{signals_, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-    // A background job that read its terminal would be stopped; it takes keys from nothing else.
-    nfds_t count = !isatty(STDIN_FILENO) || tcgetpgrp(STDIN_FILENO) == getpgrp() ? 2 : 1;
+    show();
+    struct stat out;
+    const bool pipe = fstat(STDOUT_FILENO, &out) == 0 && (S_ISFIFO(out.st_mode) || S_ISSOCK(out.st_mode));
+    // A negative descriptor is one ppoll skips. stdout is watched for nothing but its error
+    // (a pipe's reader gone); a background job that read its terminal would be stopped, so it
+    // takes keys from nothing else.
+    auto keys_fd = [] { return !isatty(STDIN_FILENO) || tcgetpgrp(STDIN_FILENO) == getpgrp() ? STDIN_FILENO : -1; };
+    pollfd fds[3] = {{signals_, POLLIN, 0}, {pipe ? STDOUT_FILENO : -1, 0, 0}, {keys_fd(), POLLIN, 0}};
+    bool keys_ended = false;
     double next = monotonic_seconds() + options_.interval;
     for (;;) {
         const double left = std::max(0.0, next - monotonic_seconds());
         timespec timeout;
         timeout.tv_sec = static_cast<time_t>(left);
         timeout.tv_nsec = static_cast<long>((left - std::floor(left)) * 1e9);
-        const int ready = ppoll(fds, count, &timeout, nullptr);
+        const int ready = ppoll(fds, 3, &timeout, nullptr);
         if (ready < 0 && errno != EINTR)
             throw run_error(std::string("todaysim: ppoll: ") + std::strerror(errno));
         if (ready > 0 && (fds[0].revents & POLLIN)) {
             signalfd_siginfo info;
-            if (read(signals_, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
-                return;
+            while (read(signals_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+                if (info.ssi_signo == SIGTSTP) {
+                    stop(raw);
+                } else if (info.ssi_signo == SIGCONT) {
+                    // Back from a stop (fg, or bg where the keys stay unread): the whole view afresh.
+                    raw.take();
+                    view_->resume();
+                    if (!keys_ended)
+                        fds[2].fd = keys_fd();
+                    show();
+                } else {
+                    return;
+                }
+            }
         }
-        if (ready > 0 && count > 1 && fds[1].revents) {
+        if (ready > 0 && (fds[1].revents & (POLLERR | POLLHUP))) {
+            reader_gone_ = true;
+            return;
+        }
+        if (ready > 0 && fds[2].revents) {
             char keys[64];
-            const ssize_t got = (fds[1].revents & (POLLIN | POLLHUP)) ? read(STDIN_FILENO, keys, sizeof keys) : 0;
+            const ssize_t got = (fds[2].revents & (POLLIN | POLLHUP)) ? read(STDIN_FILENO, keys, sizeof keys) : 0;
             // At the end of input (or none at all) only the timer and the signals are left.
-            if (got <= 0 && !(got < 0 && (errno == EINTR || errno == EAGAIN)))
-                count = 1;
+            if (got <= 0 && !(got < 0 && (errno == EINTR || errno == EAGAIN))) {
+                fds[2].fd = -1;
+                keys_ended = true;
+            }
             for (ssize_t i = 0; i < got; ++i)
                 if (!press(key_for_char(keys[i])))
                     return;
@@ -142,6 +184,25 @@ void Watch::run_terminal()
                 next = monotonic_seconds() + options_.interval;
         }
     }
+}
+
+void Watch::stop(RawTerminal& raw)
+{
+    raw.restore();
+    view_->suspend();
+    // The signalfd took this SIGTSTP; raised again and let through with its default action,
+    // it stops the process as the shell expects. The SIGCONT that resumes it waits in the
+    // signalfd.
+    sigset_t stop_only;
+    sigemptyset(&stop_only);
+    sigaddset(&stop_only, SIGTSTP);
+    struct sigaction default_action {}, saved {};
+    default_action.sa_handler = SIG_DFL;
+    sigaction(SIGTSTP, &default_action, &saved);
+    raise(SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &stop_only, nullptr);
+    sigprocmask(SIG_BLOCK, &stop_only, nullptr);
+    sigaction(SIGTSTP, &saved, nullptr);
 }
 
 void Watch::run_window()

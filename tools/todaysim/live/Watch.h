@@ -39,11 +39,17 @@ public:
     Watch(const Watch&) = delete;
     Watch& operator=(const Watch&) = delete;
 
-    // Polls at the interval until q, one of the signals or a closed window.
+    // Polls at the interval until q, one of the signals, a closed window or, when stdout is
+    // a pipe, its reader gone.
     void run(const WatchedRun& run);
+    // The watch ended because nobody reads stdout any more (`todaysim --watch | head -3`):
+    // what is still to be written there has no reader, and that is no failure.
+    bool reader_gone() const { return reader_gone_; }
 
 private:
     void run_terminal();
+    // Ctrl-Z: the terminal as the shell expects it, then the stop itself.
+    void stop(RawTerminal& raw);
     void run_window();
     void poll();
     // Carries out a key; false for quit.
@@ -63,6 +69,8 @@ private:
     std::unique_ptr<ScreenWindow> window_;
     int signals_ = -1;               // signalfd
     sigset_t saved_mask_{};
+    struct sigaction saved_pipe_{};
+    bool reader_gone_ = false;
     unsigned long polls_ = 0;
     size_t seen_ = 0;                // events of the log already looked at
     std::string last_change_ = "-";

@@ -91,6 +91,7 @@ int Run::go()
         script.has_steps = true;
         script.steps.assign(1, Step());
     }
+    bool reader_gone = false;
     Sequence sequence;
     sequence.dll = dll;
     sequence.staged = staging.dll();
@@ -98,6 +99,7 @@ int Run::go()
     sequence.after_steps = [&] {
         if (watch) {
             watch->run(WatchedRun{host_, item_, &log_, [this] { check_violations(); }});
+            reader_gone = watch->reader_gone();
             watch.reset();
         } else if (options_.png) {
             write_picture(*options_.png);
@@ -105,7 +107,13 @@ int Run::go()
     };
     SimRunDevice sim_device;
     const std::vector<std::string> leftovers = run_sequence(sim_device, sequence);
-    trace.close();
+    try {
+        trace.close();
+    } catch (const Failure&) {
+        // A trace on a stdout whose reader has gone was read as far as it was wanted.
+        if (!reader_gone || *options_.trace != "-")
+            throw;
+    }
     log_.set_trace(nullptr);
     if (options_.text && !options_.watch)
         print_text(device);

@@ -100,6 +100,11 @@ bool parse_address(const std::string& text, Address& address);
 // A CONNMGR_STATUS name in lower case without its prefix ("connected"), or empty.
 std::string status_name(uint32_t status);
 bool parse_status_name(const std::string& name, uint32_t& status);
+// Connection types and subtypes by name ("cellular", then "gprs" among the cellular ones).
+bool parse_type_name(const std::string& name, uint32_t& type);
+bool parse_subtype_name(uint32_t type, const std::string& name, uint32_t& subtype);
+// The subtype names of a type, quoted, for messages; empty for a type without names.
+std::string subtype_names(uint32_t type);
 
 }  // namespace todaysim
 

@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <set>
@@ -134,8 +137,19 @@ private:
 
 Device Checker::device(const json& object) const
 {
-    keys(object, "device", {"dpi", "font_size", "language", "screen"});
+    keys(object, "device", {"model", "dpi", "font_size", "language", "screen"});
     Device device;
+    // The model's screen and density first; the keys given beside it win.
+    if (object.contains("model")) {
+        const ScreenClass* model = nullptr;
+        if (object["model"].is_string())
+            model = find_screen_class(object["model"].get<std::string>());
+        if (!model)
+            fail("device.model", "expected a screen class: " + screen_class_names());
+        device.dpi_x = device.dpi_y = model->dpi;
+        device.screen_width = model->width;
+        device.screen_height = model->height;
+    }
     const std::string dpi_expected = "dots per inch from 24 to 960, as N or [x, y]";
     if (object.contains("dpi")) {
         const json& dpi = object["dpi"];
@@ -232,10 +246,24 @@ std::vector<Connection> Checker::connections(const json& array, const std::strin
         Connection connection;
         if (object.contains("description") && !object["description"].is_null())
             connection.description = description(object["description"], join(item, "description"), 0);
-        if (object.contains("type"))
-            connection.type = dword(object["type"], join(item, "type"));
-        if (object.contains("subtype"))
-            connection.subtype = dword(object["subtype"], join(item, "subtype"));
+        if (object.contains("type")) {
+            const json& type = object["type"];
+            if (!type.is_string())
+                connection.type = dword(type, join(item, "type"));
+            else if (!parse_type_name(type.get<std::string>(), connection.type))
+                fail(join(item, "type"), "expected a type number or name: \"unknown\", \"cellular\", \"nic\", "
+                                         "\"bluetooth\", \"unimodem\", \"vpn\", \"proxy\" or \"pc\"");
+        }
+        if (object.contains("subtype")) {
+            const json& subtype = object["subtype"];
+            if (!subtype.is_string())
+                connection.subtype = dword(subtype, join(item, "subtype"));
+            else if (!parse_subtype_name(connection.type, subtype.get<std::string>(), connection.subtype))
+                fail(join(item, "subtype"), subtype_names(connection.type).empty()
+                                                ? "expected a number: type " + std::to_string(connection.type) +
+                                                      " has no subtype names"
+                                                : "expected a number or one of " + subtype_names(connection.type));
+        }
         if (object.contains("status")) {
             const json& status = object["status"];
             if (status.is_string()) {
@@ -383,16 +411,61 @@ Scenario parse_scenario(const std::string& text, const std::string& path)
     return scenario;
 }
 
+namespace {
+
+// Where the first ill-formed UTF-8 sequence begins (a Latin-1 'é' is its own byte), or npos.
+size_t first_bad_utf8(const std::string& text)
+{
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                              : lead >= 0xF0 && lead <= 0xF4                   ? 4
+                                                                               : 0;
+        if (length == 0 || i + length > text.size())
+            return i;
+        // The second byte's range excludes overlong forms, surrogates and code points past U+10FFFF.
+        const unsigned char second = length > 1 ? static_cast<unsigned char>(text[i + 1]) : 0x80;
+        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        if (second < low || second > high)
+            return i;
+        for (size_t k = 2; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return i;
+        i += length;
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
 Scenario load_scenario(const std::string& path)
 {
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        throw usage_error("todaysim: " + path + ": is a folder, not a scenario file");
     std::ifstream in(path, std::ios::binary);
-    if (!in || !is_regular_file(path))
-        throw usage_error(path + ": cannot read the scenario file");
+    if (!in)
+        throw usage_error("todaysim: " + path + ": cannot read the scenario file: " + std::strerror(errno));
+    if (!is_regular_file(path))
+        throw usage_error("todaysim: " + path + ": cannot read the scenario file: not a regular file");
     std::stringstream content;
     content << in.rdbuf();
     if (in.bad())
-        throw usage_error(path + ": cannot read the scenario file");
-    return parse_scenario(content.str(), path);
+        throw usage_error("todaysim: " + path + ": cannot read the scenario file");
+    const std::string text = content.str();
+    const size_t bad = first_bad_utf8(text);
+    if (bad != std::string::npos) {
+        size_t line = 1, column = 1;
+        for (size_t i = 0; i < bad; ++i, ++column)
+            if (text[i] == '\n')
+                line += 1, column = 0;
+        char byte[8];
+        std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(text[bad]));
+        throw usage_error("todaysim: " + path + ":" + std::to_string(line) + ":" + std::to_string(column) +
+                          ": not UTF-8: byte " + byte + " (save the scenario as UTF-8)");
+    }
+    return parse_scenario(text, path);
 }
 
 }  // namespace todaysim

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/connmgr.h"
 #include "tools/todaysim/scenario/Scenario.h"
@@ -38,6 +39,28 @@ const StatusName kStatusNames[] = {
     {CONNMGR_STATUS_WAITINGFORNETWORK, "waitingfornetwork"},
     {CONNMGR_STATUS_WAITINGDISCONNECTION, "waitingdisconnection"},
     {CONNMGR_STATUS_WAITINGCONNECTIONABORT, "waitingconnectionabort"},
+};
+
+// Connection types and their subtypes by the names of their constants, lower case without
+// the prefix: CM_CONNTYPE_CELLULAR "cellular", CM_CONNSUBTYPE_CELLULAR_GPRS "gprs".
+struct TypeNames {
+    uint32_t type;
+    const char* name;
+    std::vector<const char*> subtypes;  // index: the subtype's number; 0 is "unknown" for all
+};
+
+const TypeNames kTypeNames[] = {
+    {CM_CONNTYPE_UNKNOWN, "unknown", {"unknown"}},
+    {CM_CONNTYPE_CELLULAR, "cellular",
+     {"unknown", "csd", "gprs", "1xrtt", "1xevdo", "1xevdv", "edge", "umts", "voice", "ptt", "hsdpa"}},
+    {CM_CONNTYPE_NIC, "nic", {"unknown", "ethernet", "wifi"}},
+    {CM_CONNTYPE_BLUETOOTH, "bluetooth", {"unknown", "ras", "pan"}},
+    {CM_CONNTYPE_UNIMODEM, "unimodem",
+     {"unknown", "csd", "oob_csd", "null_modem", "external_modem", "internal_modem", "pcmcia_modem", "ircomm_modem",
+      "dynamic_modem", "dynamic_port"}},
+    {CM_CONNTYPE_VPN, "vpn", {"unknown", "l2tp", "pptp"}},
+    {CM_CONNTYPE_PROXY, "proxy", {"unknown", "null", "http", "wap", "socks4", "socks5"}},
+    {CM_CONNTYPE_PC, "pc", {"unknown", "desktoppassthrough", "ir", "modem_link"}},
 };
 
 const char* const kStepNames[] = {"poll", "tap", "action", "select", "deselect",
@@ -145,6 +168,37 @@ bool parse_status_name(const std::string& name, uint32_t& status)
         }
     }
     return false;
+}
+
+bool parse_type_name(const std::string& name, uint32_t& type)
+{
+    for (const TypeNames& entry : kTypeNames) {
+        if (name == entry.name) {
+            type = entry.type;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool parse_subtype_name(uint32_t type, const std::string& name, uint32_t& subtype)
+{
+    for (const TypeNames& entry : kTypeNames)
+        for (size_t i = 0; entry.type == type && i < entry.subtypes.size(); ++i)
+            if (name == entry.subtypes[i]) {
+                subtype = static_cast<uint32_t>(i);
+                return true;
+            }
+    return false;
+}
+
+std::string subtype_names(uint32_t type)
+{
+    std::string names;
+    for (const TypeNames& entry : kTypeNames)
+        for (size_t i = 0; entry.type == type && i < entry.subtypes.size(); ++i)
+            names += (names.empty() ? "\"" : ", \"") + std::string(entry.subtypes[i]) + "\"";
+    return names;
 }
 
 }  // namespace todaysim

@@ -2,6 +2,8 @@
 // The values a scenario file and the command line both write: densities, languages, sizes.
 #include "tools/todaysim/scenario/Values.h"
 
+#include <cstdio>
+
 #include <cstdlib>
 
 namespace todaysim {
@@ -34,6 +36,54 @@ bool parse_dpi(const std::string& text, Dpi& dpi)
         return parse_int(text, kMinDpi, kMaxDpi, dpi.x) && parse_int(text, kMinDpi, kMaxDpi, dpi.y);
     return parse_int(text.substr(0, split), kMinDpi, kMaxDpi, dpi.x) &&
            parse_int(text.substr(split + 1), kMinDpi, kMaxDpi, dpi.y);
+}
+
+bool parse_screen(const std::string& text, int& width, int& height)
+{
+    const size_t split = text.find('x');
+    return split != std::string::npos && parse_int(text.substr(0, split), 16, 4096, width) &&
+           parse_int(text.substr(split + 1), 16, 4096, height);
+}
+
+namespace {
+
+const ScreenClass kScreenClasses[] = {
+    {"qvga-portrait", 240, 320, 96, "QVGA Pocket PC, the common case"},
+    {"qvga-landscape", 320, 240, 96, "QVGA turned, or a landscape device"},
+    {"qvga-square", 240, 240, 96, "square QVGA"},
+    {"vga-portrait", 480, 640, 192, "VGA Pocket PC"},
+    {"vga-landscape", 640, 480, 192, "VGA turned, or a landscape device"},
+    {"vga-square", 480, 480, 192, "square VGA"},
+};
+
+}  // namespace
+
+const ScreenClass* find_screen_class(const std::string& name)
+{
+    for (const ScreenClass& screen : kScreenClasses)
+        if (name == screen.name)
+            return &screen;
+    return nullptr;
+}
+
+std::string screen_class_list()
+{
+    std::string list;
+    for (const ScreenClass& screen : kScreenClasses) {
+        char line[128];
+        std::snprintf(line, sizeof line, "%-15s %4d x %-4d %3d dpi, UI font %d px  %s\n", screen.name, screen.width,
+                      screen.height, screen.dpi, default_font_size(screen.dpi), screen.what);
+        list += line;
+    }
+    return list;
+}
+
+std::string screen_class_names()
+{
+    std::string names;
+    for (const ScreenClass& screen : kScreenClasses)
+        names += (names.empty() ? "" : ", ") + std::string(screen.name);
+    return names;
 }
 
 bool parse_interval(const std::string& text, double& seconds)

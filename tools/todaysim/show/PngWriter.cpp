@@ -42,14 +42,16 @@ void write_png(const std::string& path, const Picture& picture)
     if (picture.width <= 0 || picture.height <= 0 ||
         picture.rgb.size() != static_cast<size_t>(picture.width) * picture.height * 3)
         throw run_error("todaysim: " + path + ": no picture to write");
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    const bool to_stdout = path == "-";
+    std::FILE* file = to_stdout ? stdout : std::fopen(path.c_str(), "wb");
     if (!file)
         throw run_error("todaysim: cannot write " + path + ": " + std::strerror(errno));
     bool written = write_rows(file, picture);
-    written = std::fclose(file) == 0 && written;
+    written = (to_stdout ? std::fflush(file) : std::fclose(file)) == 0 && written;
     if (!written) {
-        std::remove(path.c_str());
-        throw run_error("todaysim: writing " + path + " failed");
+        if (!to_stdout)
+            std::remove(path.c_str());
+        throw run_error("todaysim: writing " + std::string(to_stdout ? "the PNG to standard output" : path) + " failed");
     }
 }
 

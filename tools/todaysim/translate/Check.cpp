@@ -89,7 +89,9 @@ int run_check(const Options& options)
     const size_t disagreeing = disagreements(expected, runs);
     const std::vector<Diagnostic> diagnostics = diagnose(file, expected, runs, path, language);
     size_t counts[3] = {0, 0, 0};
-    std::FILE* report = options.trace && *options.trace == "-" ? stderr : stdout;
+    // The report steps aside for a trace or a contact sheet on standard output.
+    const bool busy = (options.trace && *options.trace == "-") || (options.png && *options.png == "-");
+    std::FILE* report = busy ? stderr : stdout;
     for (const Diagnostic& d : diagnostics) {
         ++counts[static_cast<int>(d.severity)];
         if (!options.quiet)
