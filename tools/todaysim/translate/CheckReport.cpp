@@ -362,6 +362,9 @@ std::vector<Diagnostic> diagnose(const LanguageFile& file, const std::vector<Pai
         report.lengths();
     }
     std::vector<Diagnostic> all = report.take();
+    if (file.accepted)
+        for (Diagnostic& d : missing_glyphs(file, expected, runs))
+            all.push_back(std::move(d));
     std::stable_sort(all.begin(), all.end(), [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
     return all;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The contact sheet: the item collapsed and expanded at each density, side by side, each
 // picture labelled in the device's own font.
+#include <algorithm>
+
 #include "sim/coredll/Sim.h"
 #include "sim/coredll/SimGdi.h"
 #include "tools/todaysim/device/Device.h"
@@ -13,6 +15,7 @@ namespace {
 constexpr uint32_t kPaper = 0xE8E8E8;
 constexpr int kMargin = 8;
 constexpr int kLabelHeight = 18;
+constexpr uint32_t kMark = 0xE02020;
 
 // A label drawn on the simulated screen, which is then read back.
 Picture label(const std::string& text, int width, bool bold)
@@ -46,6 +49,34 @@ void paste(Picture& sheet, const Picture& piece, int x, int y)
                     piece.rgb[(static_cast<size_t>(row) * piece.width + col) * 3 + c];
 }
 
+// An outline around each line of the picture that the check found fault with.
+Picture marked(Picture picture, const std::vector<Drawn>& lines, size_t count, bool& any)
+{
+    for (size_t i = 0; i < count && i < lines.size(); ++i) {
+        const Drawn& line = lines[i];
+        if (line.missing.empty() || picture.width <= 0 || picture.height <= 0)
+            continue;
+        any = true;
+        const long left = std::max(0L, line.left - 1), right = std::min<long>(picture.width - 1, line.right);
+        const long top = std::max(0L, line.top - 1), bottom = std::min<long>(picture.height - 1, line.bottom);
+        auto dot = [&](long x, long y) {
+            const size_t at = (static_cast<size_t>(y) * picture.width + x) * 3;
+            picture.rgb[at] = kMark >> 16;
+            picture.rgb[at + 1] = (kMark >> 8) & 0xFF;
+            picture.rgb[at + 2] = kMark & 0xFF;
+        };
+        for (long x = left; x <= right; ++x) {
+            dot(x, top);
+            dot(x, bottom);
+        }
+        for (long y = top; y <= bottom; ++y) {
+            dot(left, y);
+            dot(right, y);
+        }
+    }
+    return picture;
+}
+
 }  // namespace
 
 Picture contact_sheet(const std::vector<DensityRun>& runs)
@@ -56,9 +87,21 @@ Picture contact_sheet(const std::vector<DensityRun>& runs)
         sheet.width += std::max(run.collapsed.width, run.expanded.width) + kMargin;
         sheet.height = std::max(sheet.height, 3 * kLabelHeight + run.collapsed.height + run.expanded.height + 4 * kMargin);
     }
+    // The sample connections' paint is the expanded picture; the collapsed one shows its header.
+    bool any = false;
+    std::vector<Picture> collapsed, expanded;
+    for (const DensityRun& run : runs) {
+        const std::vector<Drawn> none;
+        const std::vector<Drawn>& samples = run.paints.size() > kSamples ? run.paints[kSamples] : none;
+        collapsed.push_back(marked(run.collapsed, samples, 1, any));
+        expanded.push_back(marked(run.expanded, samples, samples.size(), any));
+    }
+    if (any)
+        sheet.height += kLabelHeight + kMargin;
     sheet.rgb.assign(static_cast<size_t>(sheet.width) * sheet.height * 3, 0xE8);
     int x = kMargin;
-    for (const DensityRun& run : runs) {
+    for (size_t r = 0; r < runs.size(); ++r) {
+        const DensityRun& run = runs[r];
         const int width = std::max(run.collapsed.width, run.expanded.width);
         int y = kMargin;
         const std::string title = std::to_string(run.density.dpi) + " dpi, UI font " +
@@ -67,13 +110,17 @@ Picture contact_sheet(const std::vector<DensityRun>& runs)
         y += kLabelHeight;
         paste(sheet, label("collapsed", width, false), x, y);
         y += kLabelHeight;
-        paste(sheet, run.collapsed, x, y);
+        paste(sheet, collapsed[r], x, y);
         y += run.collapsed.height + kMargin;
         paste(sheet, label("expanded", width, false), x, y);
         y += kLabelHeight;
-        paste(sheet, run.expanded, x, y);
+        paste(sheet, expanded[r], x, y);
         x += width + kMargin;
     }
+    if (any)
+        paste(sheet, label("Outlined in red: a line with a character the device's font has no glyph for",
+                           sheet.width - 2 * kMargin, false),
+              kMargin, sheet.height - kLabelHeight - kMargin);
     sim::reset_for_tests();
     return sheet;
 }
