@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/win32.h"
 
@@ -65,6 +66,11 @@ void unsubscribe(int id);
 // The font file that text drawn with this LOGFONTW uses, and whether bold is synthesised;
 // empty when no font could be found.
 std::string font_file_for(const LOGFONTW& font, bool* synthetic_bold = nullptr);
+
+// The characters of a text that DrawTextW with this LOGFONTW draws as the missing-glyph box,
+// each once, in the order they first appear: code points with surrogate pairs joined (an
+// unpaired surrogate is drawn as U+FFFD). Every character when no font file is found.
+std::vector<uint32_t> missing_glyphs(const LOGFONTW& font, const std::u16string& text);
 
 // Back to a fresh boot: 240x320 at 96 dpi, black screen, no DCs, objects, icons or
 // subscribers. Also registered with sim::register_reset.

@@ -3,7 +3,11 @@
 // with each language file must be what the check's reading of the file says it draws.
 #include <gtest/gtest.h>
 
+#include <png.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
 
 #include <filesystem>
 #include <fstream>
@@ -123,11 +127,14 @@ std::vector<std::string> intl_files(const std::string& folder)
 
 }  // namespace
 
-// Every language file under tests/data, the hostile ones included.
+// Every language file under tests/data, the hostile ones included, and every shipped one.
 TEST(TodaysimCheck, PluginDrawsWhatTheReadingOfEachFileSays)
 {
-    const std::vector<std::string> files = intl_files(LINKORY_DATA_DIR);
-    ASSERT_GE(files.size(), 11u);
+    std::vector<std::string> files = intl_files(LINKORY_DATA_DIR);
+    ASSERT_GE(files.size(), 12u);
+    const std::vector<std::string> shipped = intl_files(LINKORY_TRANSLATIONS_DIR);
+    ASSERT_GE(shipped.size(), 14u);
+    files.insert(files.end(), shipped.begin(), shipped.end());
     expect_agreement(files);
 }
 
@@ -156,6 +163,83 @@ TEST(TodaysimCheck, PluginDrawsWhatTheReadingOfFilesAtTheEdgesSays)
     expect_agreement(files);
 }
 
+// Each shipped file, checked as a translator checks it: every text shown as written at every
+// density, nothing to report. Then installed as a user installs it, beside Linkory.dll, and
+// found by a device in each listed language: the header is the file's, or English where the
+// file is not meant for that language.
+TEST(TodaysimCheck, ShippedTranslationsAreCleanAndFoundByTheirLanguages)
+{
+    const struct {
+        const char* file;
+        std::vector<unsigned> finds;  // device languages that show this file
+        unsigned english = 0;         // a device language that does not
+    } cases[] = {
+        {"Linkory.0005.intl", {0x0405}, 0x0415},         {"Linkory.0006.intl", {0x0406}, 0x0414},
+        {"Linkory.0007.intl", {0x0407, 0x0C07}, 0x0409}, {"Linkory.000A.intl", {0x040A, 0x0C0A}, 0x0416},
+        {"Linkory.000B.intl", {0x040B}, 0x041D},         {"Linkory.000C.intl", {0x040C, 0x080C}, 0x0410},
+        {"Linkory.0010.intl", {0x0410, 0x0810}, 0x040C}, {"Linkory.0013.intl", {0x0413, 0x0813}, 0x0407},
+        {"Linkory.0014.intl", {0x0414, 0x0814}, 0x0406}, {"Linkory.0015.intl", {0x0415}, 0x0405},
+        {"Linkory.0019.intl", {0x0419}, 0x0422},         {"Linkory.001D.intl", {0x041D, 0x081D}, 0x040B},
+        {"Linkory.0409.intl", {0x0409}, 0},              {"Linkory.0416.intl", {0x0416}, 0x0816},
+    };
+    const std::string built = std::filesystem::path(TODAYSIM_PATH).parent_path().string();
+    std::vector<std::string> listed;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        listed.push_back(std::string(LINKORY_TRANSLATIONS_DIR "/") + c.file);
+        const std::string path = listed.back();
+        // The build leaves the plug-in in English: a run with --lang would otherwise change.
+        EXPECT_FALSE(std::filesystem::exists(built + "/" + c.file));
+
+        const ToolRun checked = run_todaysim({"--check", path});
+        EXPECT_EQ(checked.status, 0) << checked.err;
+        // The English file is the template: one note says it changes nothing.
+        EXPECT_EQ(checked.out, std::string(c.file) == "Linkory.0409.intl"
+                                   ? path + ":13: note: every text the file gives (45) equals the built-in English: the "
+                                            "item looks as it does without the file\n" +
+                                         path + ": all 45 texts given equal the built-in English; 0 error(s), 0 "
+                                                "warning(s), 1 note(s)\n"
+                                   : path + ": 7 of 7 texts of [Main], 38 of 38 connection types translated; 0 error(s), "
+                                            "0 warning(s), 0 note(s)\n");
+        const LanguageFile file = read_language_file(slurp(path));
+        const std::vector<json> drawn = checked.all("text");
+        for (const Section& section : file.sections)
+            for (const Entry& e : section.entries) {
+                const std::u16string text = e.text.substr(0, e.text.find(u"%u"));
+                const std::string part = utf8_from_utf16(text.c_str(), text.size());
+                EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [&](const json& d) {
+                    return d.value("text", "").find(part) != std::string::npos;
+                })) << part;
+            }
+
+        const std::string folder = testing::TempDir() + "todaysim_installed_" + std::to_string(getpid());
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy_file(path, folder + "/" + c.file);
+        const std::string dll = folder + "/Linkory.dll";
+        std::filesystem::copy_file(built + "/Linkory.dll", dll);
+        const std::u16string header = check::format_count(file.find(u"Main", 2)->text, 2, nullptr);
+        std::vector<unsigned> languages = c.finds;
+        if (c.english)
+            languages.push_back(c.english);
+        for (unsigned language : languages) {
+            char id[8];
+            std::snprintf(id, sizeof id, "%04X", language);
+            SCOPED_TRACE(id);
+            const ToolRun shown = run_todaysim(
+                {"--dll", dll, "--lang", id, "--text", "--scenario", scenario("two_connections.json")}, false);
+            EXPECT_EQ(shown.status, 0) << shown.err;
+            const std::string want = language == c.english ? std::string("Active Connections: 2")
+                                                           : utf8_from_utf16(header.c_str(), header.size());
+            EXPECT_NE(shown.out.find("│ ◉ " + want + " "), std::string::npos) << shown.out;
+        }
+        std::filesystem::remove_all(folder);
+    }
+    std::vector<std::string> shipped = intl_files(LINKORY_TRANSLATIONS_DIR);
+    std::sort(shipped.begin(), shipped.end());
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(shipped, listed) << "every shipped file has its row";
+}
+
 TEST(TodaysimCheck, TemplateIsTheShippedFileAndChangesNothing)
 {
     const ToolRun written = run_todaysim({"--template", "-"}, false);
@@ -178,6 +262,7 @@ TEST(TodaysimCheck, TemplateIsTheShippedFileAndChangesNothing)
 TEST(TodaysimCheck, ReportLinesAndExitStatus)
 {
     const std::string data = LINKORY_DATA_DIR;
+    const std::string glyphs = data + "/translations/glyphs.intl";
     const struct {
         std::vector<std::string> args;
         int status;
@@ -187,6 +272,18 @@ TEST(TodaysimCheck, ReportLinesAndExitStatus)
         {{"--check", data + "/translations/Linkory.0407.intl"}, 1, "is wider than the item"},
         {{"--check", data + "/translations/utf8.intl"}, 1, ":1: error: the file is UTF-8"},
         {{"--check", data + "/hostile/odd_final_byte.intl", "--lang", "0409"}, 0, ":4: note: the file ends in a single byte"},
+        // Characters the face of their line cannot draw, one error per text; a letter only the
+        // bold face lacks counts in the header (line 4), not in a detail line (5); '&' and
+        // '%' keep their own messages, and so does the TAB (a warning): four errors, two warnings.
+        {{"--check", glyphs}, 1, "glyphs.intl:3: error: text 1 of [Main] holds 10 characters that the device's font "
+                                 "(tahoma.ttf) has no glyph for: U+039A 'Κ', U+03B1 'α', U+03BC 'μ', U+03AF 'ί', U+03C3 "
+                                 "'σ', U+03CD 'ύ', U+03BD 'ν', U+03B4 'δ', U+03B5 'ε', U+03B7 'η'; a device draws a box "
+                                 "for each, in 'Καμία σύνδεση'"},
+        {{"--check", glyphs}, 1, "glyphs.intl:4: error: text 2 of [Main] holds U+0403 'Ѓ', which the device's font "
+                                 "(tahomabd.ttf) has no glyph for; a device draws a box for it, in 'Ѓ 3'"},
+        {{"--check", glyphs}, 1, "glyphs.intl:6: warning: text 5 of [Main] holds a TAB (U+0009), which the device draws as a box"},
+        {{"--check", glyphs}, 1, "glyphs.intl:9: error: text 100 of [ConnType] holds U+1F600 '😀', which"},
+        {{"--check", glyphs}, 1, "; 4 error(s), 2 warning(s), 1 note(s)"},
         {{"--check", data + "/nowhere.intl"}, 2, "nowhere.intl: No such file"},
         {{"--check", data}, 2, "not a file"},
         {{"--check"}, 2, "needs a value"},
@@ -216,11 +313,37 @@ TEST(TodaysimCheck, ReportLinesAndExitStatus)
     }
 }
 
+// The sheet's pixels in the colour that marks a line with a character its face cannot draw.
+size_t marked_pixels(const std::string& path)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return 0;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr))
+        return 0;
+    size_t count = 0;
+    for (size_t i = 0; i + 2 < rgb.size(); i += 3)
+        count += rgb[i] == 0xE0 && rgb[i + 1] == 0x20 && rgb[i + 2] == 0x20;
+    return count;
+}
+
 TEST(TodaysimCheck, ContactSheetShowsEachDensity)
 {
     const std::string sheet = testing::TempDir() + std::to_string(getpid()) + "_sheet.png";
+    // A line with a box is outlined, and a legend under the pictures says so.
+    const ToolRun boxes = run_todaysim({"--check", LINKORY_DATA_DIR "/translations/glyphs.intl", "--png", sheet, "-q"});
+    ASSERT_EQ(boxes.status, 1) << boxes.err;
+    const size_t marks = marked_pixels(sheet);
+    const std::string marked = slurp(sheet);
     const ToolRun run = run_todaysim({"--check", LINKORY_DATA_DIR "/translations/Linkory.0407.intl", "--png", sheet, "-q"});
     ASSERT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(marked_pixels(sheet), 0u);
+    // Three outlines in each of the three expanded pictures, one in each collapsed one.
+    EXPECT_GE(marks, 12u * 2 * 200);
+    ASSERT_GE(marked.size(), 24u);
     const std::string png = slurp(sheet);
     ASSERT_GE(png.size(), 24u);
     EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");

@@ -278,11 +278,14 @@ TEST(TranslationCheck, ClippedLinesAreBlamedOnTheirLongestText)
     const LanguageFile file = read_language_file(utf16_file(u"[Main]\r\n5=Typ\r\n[ConnType]\r\n102=Paketdaten\r\n"));
     const std::vector<Paint> expected = expected_paints(file);
     std::vector<DensityRun> runs;
+    Drawn fits;
+    fits.width = 10;
+    fits.room = 100;
     for (const Density& density : densities()) {
         DensityRun run;
         run.density = density;
         for (const Paint& paint : expected) {
-            run.paints.emplace_back(paint.size(), Drawn{"", 0, 0, 10, 100});
+            run.paints.emplace_back(paint.size(), fits);
         }
         runs.push_back(run);
     }

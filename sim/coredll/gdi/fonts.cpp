@@ -272,6 +272,11 @@ bool resolve_font(const LOGFONTW& lf, ResolvedFont& out)
     return true;
 }
 
+bool has_glyph(const ResolvedFont& font, uint32_t code_point)
+{
+    return FT_Get_Char_Index(font.face->face, code_point) != 0;
+}
+
 const Glyph& glyph_for(const ResolvedFont& font, uint32_t code_point)
 {
     FaceEntry& entry = *font.face;

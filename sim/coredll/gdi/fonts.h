@@ -42,6 +42,9 @@ bool resolve_font(const LOGFONTW& lf, ResolvedFont& out);
 // The glyph of a code point (the missing-glyph box when the face has none); cached.
 const Glyph& glyph_for(const ResolvedFont& font, uint32_t code_point);
 
+// Whether the face has a glyph of its own for the code point (else glyph_for draws the box).
+bool has_glyph(const ResolvedFont& font, uint32_t code_point);
+
 // The file chosen for a face name and weight, and whether bold must be synthesised.
 std::string font_file(const LOGFONTW& lf, bool& synthetic_bold);
 

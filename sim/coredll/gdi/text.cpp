@@ -189,3 +189,17 @@ extern "C" int WINAPI DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UI
     publish(call);
     return result;
 }
+
+std::vector<uint32_t> sim::gdi::missing_glyphs(const LOGFONTW& lf, const std::u16string& text)
+{
+    std::lock_guard<std::recursive_mutex> guard(gdi_lock());
+    ResolvedFont font;
+    const bool resolved = resolve_font(lf, font);
+    std::vector<uint32_t> missing;
+    for (size_t i = 0; i < text.size();) {
+        const uint32_t c = next_code_point(text, i);
+        if ((!resolved || !has_glyph(font, c)) && std::find(missing.begin(), missing.end(), c) == missing.end())
+            missing.push_back(c);
+    }
+    return missing;
+}

@@ -80,6 +80,40 @@ TEST_F(GdiText, UsesTahomaOrTheFallback)
     EXPECT_EQ(sim::gdi::font_file_for(lf), file) << "no face name means the device's own font";
 }
 
+// What the check of a language file reports: the characters that come out as Tahoma's box,
+// which differ between its regular and bold files.
+TEST_F(GdiText, MissingGlyphsAreTheCharactersDrawnAsTheBox)
+{
+    struct stat st;
+    if (::stat("/usr/share/wine/fonts/tahoma.ttf", &st) != 0)
+        GTEST_SKIP() << "Wine's Tahoma is not installed";
+    std::u16string lone = u"Łódź";
+    lone += static_cast<char16_t>(0xD800);
+    const struct {
+        std::u16string text;
+        LONG weight;
+        std::vector<uint32_t> missing;
+    } cases[] = {
+        {lone, FW_NORMAL, {0xFFFD}},
+        {u"ЃЂΩЂ\U0001F600", FW_NORMAL, {0x402, 0x3A9, 0x1F600}},
+        {u"ЃЂ", FW_BOLD, {0x403, 0x402}},
+    };
+    for (const auto& c : cases) {
+        LOGFONTW lf{};
+        GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
+        lf.lfWeight = c.weight;
+        EXPECT_EQ(sim::gdi::missing_glyphs(lf, c.text), c.missing) << c.weight;
+    }
+    // Two missing characters draw the same box; a letter of the face draws something else.
+    auto ink = [&](const char16_t* text) {
+        sim::gdi::clear_screen(kWhite);
+        draw(text, RECT{0, 0, 40, 20}, DT_LEFT | DT_TOP);
+        return pixels(RECT{20, 30, 60, 50});
+    };
+    EXPECT_EQ(ink(u"Ω"), ink(u"Ђ"));
+    EXPECT_NE(ink(u"Ω"), ink(u"Ж"));
+}
+
 TEST_F(GdiText, InkStaysInsideTheRectangleInTheTextColour)
 {
     ScopedDc window(POINT{20, 30}, sim::gdi::screen_rect());

@@ -24,6 +24,8 @@ struct Drawn {
     long font_weight = 0;
     int width = 0;
     int room = 0;
+    std::vector<uint32_t> missing;  // characters its face has no glyph for: drawn as a box
+    std::string face;               // the font file of that face
     long left = 0, top = 0, right = 0, bottom = 0;  // its rectangle in the item
 };
 
@@ -57,6 +59,9 @@ struct Diagnostic {
 std::vector<Diagnostic> diagnose(const LanguageFile& file, const std::vector<Paint>& expected,
                                  const std::vector<DensityRun>& runs, const std::string& file_name,
                                  uint16_t language);
+// An error for each character of a text that the face its line is drawn in cannot draw.
+std::vector<Diagnostic> missing_glyphs(const LanguageFile& file, const std::vector<Paint>& expected,
+                                       const std::vector<DensityRun>& runs);
 // "6 of 7 texts of [Main], 12 of 38 connection types translated".
 std::string statistics(const LanguageFile& file);
 // "FILE:LINE: error: message"

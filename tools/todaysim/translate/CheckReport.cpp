@@ -374,6 +374,9 @@ std::vector<Diagnostic> diagnose(const LanguageFile& file, const std::vector<Pai
         report.lengths();
     }
     std::vector<Diagnostic> all = report.take();
+    if (file.accepted)
+        for (Diagnostic& d : missing_glyphs(file, expected, runs))
+            all.push_back(std::move(d));
     // Texts such as GPRS rightly stay as they are; only a file that changes none is worth a word.
     size_t given = 0, english = 0;
     given_texts(file, given, english);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "sim/coredll/Sim.h"
+#include "sim/coredll/SimGdi.h"
 #include "tools/todaysim/device/Device.h"
 #include "tools/todaysim/device/SimRunDevice.h"
 #include "tools/todaysim/device/Staging.h"
@@ -17,23 +18,27 @@
 namespace todaysim::check {
 namespace {
 
-// The width of a text drawn with the system font at this height and weight.
-int text_width(const std::string& text, long height, long weight)
+// The width of a drawn text in the system font at its height and weight, and what of it
+// that face cannot draw.
+void measure(Drawn& drawn)
 {
     LOGFONTW font{};
     GetObjectW(GetStockObject(SYSTEM_FONT), sizeof font, &font);
-    font.lfHeight = height;
-    font.lfWeight = weight;
+    font.lfHeight = drawn.font_height;
+    font.lfWeight = drawn.font_weight;
     HDC dc = GetDC(nullptr);
     HFONT made = CreateFontIndirectW(&font);
     HGDIOBJ old = SelectObject(dc, made);
-    const std::u16string units = utf16_from_utf8(text);
+    const std::u16string units = utf16_from_utf8(drawn.text);
     RECT box{0, 0, 0, 0};
     DrawTextW(dc, reinterpret_cast<LPCWSTR>(units.c_str()), static_cast<int>(units.size()), &box, DT_CALCRECT);
     SelectObject(dc, old);
     DeleteObject(made);
     ReleaseDC(nullptr, dc);
-    return box.right - box.left;
+    drawn.width = box.right - box.left;
+    drawn.missing = sim::gdi::missing_glyphs(font, units);
+    drawn.face = sim::gdi::font_file_for(font);
+    drawn.face = drawn.face.substr(drawn.face.find_last_of('/') + 1);
 }
 
 // Step indices whose last paint is each of the three paints.
@@ -127,7 +132,7 @@ void CheckRun::collect()
                 drawn.text = event.value("text", "");
                 drawn.font_height = event["font"].value("height", 0L);
                 drawn.font_weight = event["font"].value("weight", 0L);
-                drawn.width = text_width(drawn.text, drawn.font_height, drawn.font_weight);
+                measure(drawn);
                 drawn.left = rect_at(event["rect"], 0);
                 drawn.top = rect_at(event["rect"], 1);
                 drawn.right = rect_at(event["rect"], 2);
