@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <string>
 
 #include "support/SafeObjArray.h"
@@ -45,6 +46,47 @@ TEST_F(SafeStringTest, CapacityGrowsInStepsOf256Bytes)
     grown.Empty();
     EXPECT_EQ(grown.GetCapacity(), 512);
     EXPECT_EQ(TextOf(grown), u"");
+}
+
+TEST_F(SafeStringTest, AssignMultiByteConvertsTheSystemCodePage)
+{
+    // Room is asked for one unit past the converted text and its terminator: 125 bytes
+    // fit the first 256-byte step, 126 take the next.
+    const std::string k125(125, 'm'), k126(126, 'm');
+    const struct {
+        const char* text;
+        int bytes;
+        const char16_t* expected;  // null: no storage
+        int capacity;
+    } cases[] = {
+        {nullptr, -1, nullptr, 0},       {"abc", -1, u"abc", 256},
+        {"abc\x80", 4, u"abc\u20ac", 256}, {"abcdef", 3, u"abc", 256},
+        {"", -1, u"", 256},              {k125.c_str(), -1, nullptr, 256},
+        {k126.c_str(), -1, nullptr, 512},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case #" << (&c - cases));
+        CSafeString s;
+        EXPECT_EQ(s.AssignMultiByte(c.text, c.bytes), 0u);
+        EXPECT_EQ(s.GetCapacity(), c.capacity);
+        if (c.expected)
+            EXPECT_EQ(TextOf(s), c.expected);
+        else if (c.text)
+            EXPECT_EQ(TextOf(s), std::u16string(strlen(c.text), u'm'));
+        else
+            EXPECT_EQ(s.GetBuffer(), nullptr);
+    }
+    // It replaces the text; a failed allocation leaves the string empty.
+    CSafeString s(TEXT("longer text"), -1);
+    EXPECT_EQ(s.AssignMultiByte("ab", -1), 0u);
+    EXPECT_EQ(TextOf(s), u"ab");
+    EXPECT_EQ(s.AssignMultiByte(nullptr, -1), 0u);
+    EXPECT_EQ(TextOf(s), u"");
+    CSafeString fresh;
+    sim::kernel::heap_fail_nth(1);
+    EXPECT_EQ(fresh.AssignMultiByte("abc", -1), 8u);
+    sim::kernel::heap_fail_off();
+    EXPECT_EQ(fresh.GetLength(), 0);
 }
 
 TEST_F(SafeStringTest, ReserveRefusesCapacitiesOfIntMaxBeforeAskingTheHeap)
