@@ -283,7 +283,7 @@ def run_mutant(m, tests, cov, bindir, matrix):
             return 'caught', [b], tests
         if status == 'timeout':
             # A busy machine can stretch a sound run: a hang must hang twice.
-            status, _ = run_tests(os.path.join(bindir, b), names, env, timeout=3 * limit)
+            status, _ = run_tests(os.path.join(bindir, b), names, env, timeout=2 * limit)
             if status != 'pass':
                 return ('timeout' if status == 'timeout' else 'caught'), [b], tests
     return 'survived', [], tests
