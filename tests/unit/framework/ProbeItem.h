@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/TodayItem.h"
@@ -28,6 +29,9 @@ public:
     std::vector<std::string> calls;
     // The window the object knew while WM_CREATE was handled.
     HWND hwndAtCreate = NULL;
+    // Every message PreWindowProc saw, and how many of them WindowProc had seen by then.
+    std::vector<std::pair<UINT, size_t>> preWindowProc;
+    size_t windowProcCalls = 0;
 
     BOOL receivedAnswer = TRUE;
     BOOL refreshAnswer = FALSE;
@@ -51,8 +55,14 @@ public:
     using CTodayItem::SetSelectOnTap;
     using CTodayItem::TakeSelection;
 
+    LRESULT PreWindowProc(HWND, UINT msg, WPARAM, LPARAM) override
+    {
+        preWindowProc.emplace_back(msg, windowProcCalls);
+        return 0;
+    }
     LRESULT WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) override
     {
+        ++windowProcCalls;
         if (msg == WM_CREATE)
             hwndAtCreate = hwnd;
         if (msg == faultOn)
@@ -78,6 +88,7 @@ public:
         return refreshAnswer;
     }
     BOOL OnReceivedSelection(WPARAM) override { Note("OnReceivedSelection"); return receivedAnswer; }
+    void OnLostSelection(WPARAM wParam) override { Note("OnLostSelection " + std::to_string(wParam)); }
     void OnAction(WPARAM wParam) override { Note("OnAction " + std::to_string(wParam)); }
     LRESULT OnUserNavigation(WPARAM wParam) override { Note("OnUserNavigation"); return LRESULT(wParam) + 1; }
 
