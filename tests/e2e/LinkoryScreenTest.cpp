@@ -59,6 +59,33 @@ TEST_F(LinkoryScreen, HeaderIconsAndToggleBoxArePaintedWhereTheLayoutPutsThem)
     EXPECT_GE(inText.bottom - inText.top, 7);
 }
 
+TEST_F(LinkoryScreen, IconSizesAreTheDensityRoundedHalfUp)
+{
+    // The header icon is 16 and the toggle box's icon 10 pixels at 96 dpi, each axis scaled
+    // by its own density and rounded half up (99 and 120 dpi land on halves).
+    cm::set_model(TwoDescribed());
+    const int kDensities[][2] = {{92, 93}, {93, 92}, {98, 99}, {99, 98}, {72, 120}, {120, 72}, {131, 192}};
+    for (const auto& dpi : kDensities) {
+        SCOPED_TRACE(testing::Message() << dpi[0] << " x " << dpi[1] << " dpi");
+        host.reset();
+        sim::gdi::set_screen(240, 320, dpi[0], dpi[1]);
+        const size_t item = Load();
+        host->poll();
+        log.Start(Window(item));
+        InvalidateRect(Window(item), nullptr, TRUE);
+        UpdateWindow(Window(item));
+        const std::vector<sim::gdi::GdiCall> icons = Only("DrawIconEx");
+        log.Stop();
+        ASSERT_EQ(icons.size(), 2u) << "the connected icon and the toggle box's";
+        auto rounded = [](int size, int dpi) { return static_cast<int>(size * dpi / 96.0 + 0.5); };
+        EXPECT_EQ(icons[0].cx, rounded(16, dpi[0]));
+        EXPECT_EQ(icons[0].cy, rounded(16, dpi[1]));
+        EXPECT_EQ(icons[1].cx, rounded(10, dpi[0]));
+        EXPECT_EQ(icons[1].cy, rounded(10, dpi[1]));
+        host->unload_all();
+    }
+}
+
 TEST_F(LinkoryScreen, LanguageFileIsChosenByTheDeviceLanguage)
 {
     struct Case {
