@@ -75,7 +75,11 @@ TEST_F(LinkoryScreen, IconSizesAreTheDensityRoundedHalfUp)
         InvalidateRect(Window(item), nullptr, TRUE);
         UpdateWindow(Window(item));
         const std::vector<sim::gdi::GdiCall> icons = Only("DrawIconEx");
+        const std::vector<sim::gdi::GdiCall> lines = Only("DrawTextW");
         log.Stop();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines[0].rect.left, static_cast<int>(28 * dpi[0] / 96.0)) << "the header's place scales too";
+        EXPECT_EQ(lines[0].rect.top, static_cast<int>(3 * dpi[1] / 96.0));
         ASSERT_EQ(icons.size(), 2u) << "the connected icon and the toggle box's";
         auto rounded = [](int size, int dpi) { return static_cast<int>(size * dpi / 96.0 + 0.5); };
         EXPECT_EQ(icons[0].cx, rounded(16, dpi[0]));
@@ -84,6 +88,13 @@ TEST_F(LinkoryScreen, IconSizesAreTheDensityRoundedHalfUp)
         EXPECT_EQ(icons[1].cy, rounded(10, dpi[1]));
         host->unload_all();
     }
+    // Without a connection no poll repaints: the height is the one the new window set.
+    cm::set_model(cm::Model{});
+    host.reset();
+    sim::gdi::set_screen(240, 320, 96, 144);
+    Load();
+    host->poll();
+    EXPECT_EQ(Height(), 30u);
 }
 
 TEST_F(LinkoryScreen, LanguageFileIsChosenByTheDeviceLanguage)

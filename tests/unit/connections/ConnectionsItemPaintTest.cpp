@@ -50,8 +50,10 @@ protected:
 
 TEST_F(ConnectionsPaint, NoConnectionIsOneLineInTheNormalFont)
 {
+    host->SetColor(TODAYCOLOR_TEXT, RGB(1, 2, 3));
     Show(cm::Model{}, false);
     ASSERT_EQ(log.Only("DrawTextW").size(), 1u);
+    EXPECT_EQ(log.Only("DrawTextW")[0].color, RGB(1, 2, 3)) << "the host's text colour";
     EXPECT_EQ(Lines(), std::vector<std::string>{"No active connections @3 -12/400"});
     EXPECT_EQ(Str(log.Only("DrawTextW")[0].rect), "28,3,238,298");
     EXPECT_EQ(log.Only("DrawTextW")[0].format, 0u);
@@ -126,6 +128,8 @@ TEST_F(ConnectionsPaint, HeaderFormatTakesTheCountAndNothingElse)
         {"%-4u|", u"2   |"},
         {"%05d von 100%%", u"00002 von 100%"},
         {"%+.3i", u"+002"},
+        {"%9u|", u"        2|"},
+        {"%.09u", u"000000002"},
         {"%s", kDefault},
         {"%n%u", kDefault},
         {"%u and %u", kDefault},
