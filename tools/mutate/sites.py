@@ -223,6 +223,8 @@ class SiteFinder:
             return
         if parents and parents[-1].kind == K.CASE_STMT:
             return
+        if any(p.kind == K.CXX_UNARY_EXPR for p in parents):
+            return     # sizeof and alignof do not evaluate their operand
         spelling = toks[0].spelling
         m = INT_LITERAL.match(spelling)
         if not m:
