@@ -49,7 +49,7 @@ class SiteTest(unittest.TestCase):
              {('cxx_negate_condition', 'Negated the condition'),
               ('cxx_logical_and_to_or', 'Replaced && with ||'),
               ('cxx_pre_dec_to_pre_inc', 'Replaced -- with ++')}),
-            ('unsigned f() { int a[4]; return sizeof a[2]; }',
+            ('struct S { int a[4]; }; unsigned f(S& s) { return sizeof s.a[2]; }',
              {('cxx_return_to_zero', 'Replaced the returned value with 0')}),
             ('void f(int a) { switch (a) { case 3: g(a); } }',
              {('cxx_remove_void_call', 'Removed the call to g')}),
