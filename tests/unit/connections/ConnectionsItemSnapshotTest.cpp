@@ -78,6 +78,8 @@ TEST_F(ConnectionsSnapshot, AManagerThatAsksForNoMoreRoomEndsTheQuery)
         seam::reset();
         Refresh();
         EXPECT_EQ(item->CountConnected(), 1u) << "the next poll recovers";
+        ASSERT_FALSE(seam::query_calls().empty());
+        EXPECT_EQ(seam::query_calls()[0].sizeIn, 1024u) << "with a new buffer: the old one went with the failure";
     }
 }
 
