@@ -81,6 +81,11 @@ TEST_F(ConnectionsSnapshot, AManagerThatAsksForNoMoreRoomEndsTheQuery)
         ASSERT_FALSE(seam::query_calls().empty());
         EXPECT_EQ(seam::query_calls()[0].sizeIn, 1024u) << "with a new buffer: the old one went with the failure";
     }
+    // "No connections" told by writing nothing leaves no record of the last poll current.
+    seam::reset();
+    seam::scripted_answers().push_back({S_OK, 0});
+    Refresh();
+    EXPECT_EQ(item->CountConnected(), 0u);
 }
 
 // Enough connections that their records need more than the first 1024 bytes, so the
