@@ -131,6 +131,10 @@ TEST_F(IntlTableLoadTest, LibraryPathsThatNameNoFile)
         {"only a leading dot", u".dll", ERROR_INTERNAL_ERROR},
         {"empty", u"", ERROR_INVALID_STATE},
         {"longer than the buffer", u"/" + std::u16string(600, u'd') + u"/Linkory.dll", ERROR_INSUFFICIENT_BUFFER},
+        {"as long as the buffer", u"/" + std::u16string(507, u'd') + u".dll", ERROR_INSUFFICIENT_BUFFER},
+        {"one unit shorter: no such file", u"/" + std::u16string(506, u'd') + u".dll", ERROR_PATH_NOT_FOUND},
+        {"one character before the dot", u"a.dll", ERROR_FILE_NOT_FOUND},
+        {"empty up to a 0 unit", std::u16string(u"\0a.dll", 6), ERROR_INVALID_STATE},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.story);
@@ -140,6 +144,9 @@ TEST_F(IntlTableLoadTest, LibraryPathsThatNameNoFile)
         EXPECT_EQ(table.Load(kModule, 0x0409), c.result);
         EXPECT_EQ(table.GetSectionCount(), 0);
     }
+    CIntlTable table;
+    EXPECT_EQ(table.LoadFile(nullptr), 87u);
+    EXPECT_EQ(table.LoadFile(TEXT("")), 87u);
 }
 
 TEST_F(IntlTableLoadTest, ReadErrorKeepsWhatWasRead)
