@@ -111,6 +111,18 @@ def _in_file(cursor, path):
         cursor.extent.end.file is not None and cursor.extent.end.file.name == path
 
 
+def _constant(cursor):
+    """The value of an integer constant expression (a macro such as ERROR_SUCCESS), or None."""
+    lib = ci.conf.lib
+    result = lib.clang_Cursor_Evaluate(cursor)
+    if not result:
+        return None
+    try:
+        return lib.clang_EvalResult_getAsLongLong(result) if lib.clang_EvalResult_getKind(result) == 1 else None
+    finally:
+        lib.clang_EvalResult_dispose(result)
+
+
 def _pointerish(cursor):
     return cursor.type.get_canonical().kind in POINTERISH
 
@@ -325,6 +337,8 @@ class SiteFinder:
         if value.kind in (K.INTEGER_LITERAL, K.CXX_BOOL_LITERAL_EXPR, K.CXX_NULL_PTR_LITERAL_EXPR) \
                 or text in ('TRUE', 'FALSE', 'NULL') or INT_LITERAL.match(text):
             return     # constants and TRUE/FALSE have their own operators
+        if _constant(value) == 0:
+            return     # already 0 (ERROR_SUCCESS)
         m = self.mutant(s, 'cxx_return_to_zero', 'Replaced the returned value with 0')
         self.add(s, e, 2, [(m, '0')])
 

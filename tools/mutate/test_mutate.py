@@ -38,6 +38,7 @@ class SiteTest(unittest.TestCase):
             ('bool f(int a) { return NEG(a); }',
              {('cxx_return_to_zero', 'Replaced the returned value with 0')}),
             ('int f() { return TRUE; }', {('cxx_true_to_false', 'Replaced TRUE with FALSE')}),
+            ('#define OK ((long)0)\nlong f() { return OK; }', set()),
             ('int f() { return 0; }',
              {('cxx_const_inc', 'Replaced 0 with 1'), ('cxx_const_dec', 'Replaced 0 with (-1)')}),
             ('unsigned f() { return 1u; }',
