@@ -11,6 +11,7 @@ text is made bottom-up: each mutated node becomes
 
 with the nodes inside it already rewritten the same way.
 """
+import ctypes
 import re
 from dataclasses import dataclass, field
 
@@ -114,6 +115,16 @@ def _in_file(cursor, path):
 def _constant(cursor):
     """The value of an integer constant expression (a macro such as ERROR_SUCCESS), or None."""
     lib = ci.conf.lib
+    if not getattr(lib, '_lkm_eval_types', False):
+        # The bindings leave these untyped: a pointer result would be cut to an int.
+        lib.clang_Cursor_Evaluate.argtypes = [ci.Cursor]
+        lib.clang_Cursor_Evaluate.restype = ctypes.c_void_p
+        lib.clang_EvalResult_getKind.argtypes = [ctypes.c_void_p]
+        lib.clang_EvalResult_getKind.restype = ctypes.c_int
+        lib.clang_EvalResult_getAsLongLong.argtypes = [ctypes.c_void_p]
+        lib.clang_EvalResult_getAsLongLong.restype = ctypes.c_longlong
+        lib.clang_EvalResult_dispose.argtypes = [ctypes.c_void_p]
+        lib._lkm_eval_types = True
     result = lib.clang_Cursor_Evaluate(cursor)
     if not result:
         return None
