@@ -197,6 +197,11 @@ TEST_F(IntlTableLoadTest, EveryAllocationFailureLeavesAWholeOrEmptyTable)
         EXPECT_NE(result, 0u);
     }
     RecordProperty("failure_points", static_cast<int>(n - 1));
+    // Without room for the file's name the load stops there rather than try the next name.
+    CIntlTable unnamed;
+    sim::kernel::heap_fail_nth(1);
+    EXPECT_EQ(unnamed.Load(kModule, 0x0407), static_cast<DWORD>(ERROR_INTERNAL_ERROR));
+    sim::kernel::heap_fail_off();
     // Objects, names, texts and list growth of this file all come from the device heap;
     // far fewer points would mean some of them escaped it.
     EXPECT_GE(n - 1, 40u);
