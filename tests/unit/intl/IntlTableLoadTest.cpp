@@ -134,6 +134,7 @@ TEST_F(IntlTableLoadTest, LibraryPathsThatNameNoFile)
         {"as long as the buffer", u"/" + std::u16string(507, u'd') + u".dll", ERROR_INSUFFICIENT_BUFFER},
         {"one unit shorter: no such file", u"/" + std::u16string(506, u'd') + u".dll", ERROR_PATH_NOT_FOUND},
         {"one character before the dot", u"a.dll", ERROR_FILE_NOT_FOUND},
+        {"one character", u"a", ERROR_INTERNAL_ERROR},
         {"empty up to a 0 unit", std::u16string(u"\0a.dll", 6), ERROR_INVALID_STATE},
     };
     for (const auto& c : cases) {
@@ -145,6 +146,10 @@ TEST_F(IntlTableLoadTest, LibraryPathsThatNameNoFile)
         EXPECT_EQ(table.GetSectionCount(), 0);
     }
     CIntlTable table;
+    // A module the device does not know: its error, not a guess.
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(table.Load(reinterpret_cast<HINSTANCE>(0x7FFF0000), 0x0409), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    ExpectViolation("no module at");
     EXPECT_EQ(table.LoadFile(nullptr), 87u);
     EXPECT_EQ(table.LoadFile(TEXT("")), 87u);
 }
