@@ -135,6 +135,7 @@ TEST_F(IntlTableLoadTest, LibraryPathsThatNameNoFile)
         {"one unit shorter: no such file", u"/" + std::u16string(506, u'd') + u".dll", ERROR_PATH_NOT_FOUND},
         {"one character before the dot", u"a.dll", ERROR_FILE_NOT_FOUND},
         {"one character", u"a", ERROR_INTERNAL_ERROR},
+        {"the dot last", u"a.", ERROR_FILE_NOT_FOUND},
         {"empty up to a 0 unit", std::u16string(u"\0a.dll", 6), ERROR_INVALID_STATE},
     };
     for (const auto& c : cases) {
