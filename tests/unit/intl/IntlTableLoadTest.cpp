@@ -72,6 +72,17 @@ TEST_F(IntlTableLoadTest, LineBreaksOfEveryKindLoadAlike)
     // Which of the two "Main" sections a lookup finds is the section tests' case.
 }
 
+TEST_F(IntlTableLoadTest, AnotherFileReplacesTheTable)
+{
+    // Headers stand among blanks too.
+    folder.WriteLanguage("first.intl", "[Main]\n1=eins\n");
+    folder.WriteLanguage("second.intl", " \t[Other] \n2=zwei\n");
+    CIntlTable table;
+    ASSERT_EQ(table.LoadFile(folder.WidePathOf("first.intl").c_str()), 0u);
+    ASSERT_EQ(table.LoadFile(folder.WidePathOf("second.intl").c_str()), 0u);
+    EXPECT_EQ(Dump(table), u"[Other]{2=zwei|}");
+}
+
 TEST_F(IntlTableLoadTest, LanguageNamesFallBackToThePrimaryLanguage)
 {
     const std::string good = "[Main]\n1=";
