@@ -74,7 +74,7 @@ TEST_F(IntlTableLoadTest, LineBreaksOfEveryKindLoadAlike)
 
 TEST_F(IntlTableLoadTest, AnotherFileReplacesTheTable)
 {
-    // Headers stand among blanks too.
+    // Headers stand among blanks too; a lone bracket is none.
     folder.WriteLanguage("first.intl", "[Main]\n1=eins\n");
     folder.WriteLanguage("second.intl", " \t[Other] \n2=zwei\n");
     CIntlTable table;
