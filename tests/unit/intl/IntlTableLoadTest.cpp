@@ -76,7 +76,7 @@ TEST_F(IntlTableLoadTest, AnotherFileReplacesTheTable)
 {
     // Headers stand among blanks too; a lone bracket is none.
     folder.WriteLanguage("first.intl", "[Main]\n1=eins\n");
-    folder.WriteLanguage("second.intl", " \t[Other] \n2=zwei\n");
+    folder.WriteLanguage("second.intl", " \t[Other] \n2=zwei\n]\n");
     CIntlTable table;
     ASSERT_EQ(table.LoadFile(folder.WidePathOf("first.intl").c_str()), 0u);
     ASSERT_EQ(table.LoadFile(folder.WidePathOf("second.intl").c_str()), 0u);
