@@ -74,9 +74,9 @@ TEST_F(IntlTableLoadTest, LineBreaksOfEveryKindLoadAlike)
 
 TEST_F(IntlTableLoadTest, AnotherFileReplacesTheTable)
 {
-    // Headers stand among blanks too; a lone bracket is none.
+    // Headers stand among blanks too; a line of one unit is a line; a lone bracket is no header.
     folder.WriteLanguage("first.intl", "[Main]\n1=eins\n");
-    folder.WriteLanguage("second.intl", " \t[Other] \n2=zwei\n]\n");
+    folder.WriteLanguage("second.intl", " \t[Other] \n;\n2=zwei\n]\n");
     CIntlTable table;
     ASSERT_EQ(table.LoadFile(folder.WidePathOf("first.intl").c_str()), 0u);
     ASSERT_EQ(table.LoadFile(folder.WidePathOf("second.intl").c_str()), 0u);
