@@ -179,6 +179,13 @@ TEST_F(TodayItem, BaseHandlersTakeTheSelectionAndAnswerZero)
     EXPECT_EQ(host->Record().cyp, 0u);
     EXPECT_EQ(SendMessageW(bare.Window(), WM_TODAYCUSTOM_LOSTSELECTION, VK_UP, 0), 0);
     EXPECT_EQ(SendMessageW(bare.Window(), WM_TODAYCUSTOM_ACTION, VK_RETURN, 0), 0);
+    EXPECT_EQ(SendMessageW(bare.Window(), WM_LBUTTONUP, 0, MAKELPARAM(3, 4)), 0);
+    ASSERT_TRUE(SetWindowPos(bare.Window(), NULL, 0, 0, 240, 20, SWP_NOZORDER));
+    InvalidateRect(bare.Window(), nullptr, TRUE);
+    EXPECT_TRUE(UpdateWindow(bare.Window())) << "the base paints nothing but must end the paint";
+    sim::user::WindowInfo info;
+    ASSERT_TRUE(sim::user::describe_window(bare.Window(), info));
+    EXPECT_FALSE(info.update_pending);
 }
 
 TEST_F(TodayItem, BackgroundIsWatermarkHighlightOrCustom)

@@ -237,6 +237,8 @@ TEST_F(SafeStringTest, SplitDropsEmptyPieces)
     EXPECT_EQ(Pieces(words.Split(TEXT(""))), u" x  y |");
     EXPECT_EQ(Pieces(CSafeString::SplitText(TEXT("one \"two three\""), -1, nullptr, TRUE)),
               u"one|\"two three\"|");
+    EXPECT_EQ(Pieces(CSafeString::SplitText(TEXT("a b"), -1, TEXT(""), FALSE)), u"a b|");
+    EXPECT_EQ(CSafeString::SplitText(nullptr, 3, nullptr, FALSE), nullptr);
     CSafeString none;
     EXPECT_EQ(none.Split(TEXT(",")), nullptr);
 }
