@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <malloc.h>
 #include <new>
 
 #include "support/SimFixture.h"
@@ -60,6 +61,7 @@ TEST_F(HeapNewTest, EachFormUsesItsHeapAlignsAndFailsAsNull)
     for (const Form& form : kForms) {
         SCOPED_TRACE(form.name);
         const sim::kernel::HeapStats before = sim::kernel::heap_stats();
+        const size_t runtimeBefore = mallinfo2().uordblks;
         void* block = form.allocate(kSize);
         ASSERT_NE(block, nullptr);
         EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % form.align, 0u);
@@ -67,6 +69,7 @@ TEST_F(HeapNewTest, EachFormUsesItsHeapAlignsAndFailsAsNull)
         EXPECT_EQ(sim::kernel::heap_stats().live_blocks - before.live_blocks, form.local ? 1u : 0u);
         form.release(block);
         EXPECT_EQ(sim::kernel::heap_stats().live_blocks, before.live_blocks);
+        EXPECT_EQ(mallinfo2().uordblks, runtimeBefore) << "the C runtime's block went back";
         EXPECT_EQ(sim::kernel::heap_stats().frees - before.frees, form.local ? 1u : 0u);
 
         // Injected failures reach only the local heap's forms.
