@@ -42,6 +42,9 @@ TEST_F(BasicWnd, ClassIsRegisteredOnceAndFailedRegistrationIsRetried)
     EXPECT_EQ(CBasicWnd::GetClassAtom(), 0);
     EXPECT_EQ(sim::user::live_windows(), 1u);
     ASSERT_TRUE(UnregisterClassW(TEXT("CBasicWndClass"), NULL));
+    // A window that cannot be made (a child needs a parent) is a failure too.
+    EXPECT_FALSE(first.Create(instance, NULL, WS_CHILD, 0, NULL, 0, 0, 10, 10, NULL));
+    ExpectViolation("WS_CHILD without a parent");
 
     // The next Create registers; a second one reuses the class.
     EXPECT_TRUE(first.Create(instance, host->Window(), WS_CHILD, 0, NULL, 0, 0, 10, 10, NULL));

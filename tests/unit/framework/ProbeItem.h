@@ -34,6 +34,7 @@ public:
     size_t windowProcCalls = 0;
 
     BOOL receivedAnswer = TRUE;
+    LRESULT destroyAnswer = 0;
     BOOL refreshAnswer = FALSE;
     int heightOnRefresh = -1;      // SetHeight inside OnQueryRefreshCache when not negative
     bool redrawOnRefresh = false;  // repaint at once inside OnQueryRefreshCache
@@ -77,7 +78,7 @@ public:
     }
     void OnLButtonUp(int x, int y) override { Note("OnLButtonUp " + std::to_string(x) + " " + std::to_string(y)); }
     void OnLButtonDown(int x, int y) override { Note("OnLButtonDown " + std::to_string(x) + " " + std::to_string(y)); }
-    LRESULT OnDestroy(WPARAM, LPARAM) override { Note("OnDestroy"); return 0; }
+    LRESULT OnDestroy(WPARAM, LPARAM) override { Note("OnDestroy"); return destroyAnswer; }
     BOOL OnQueryRefreshCache(TODAYLISTITEM*) override
     {
         Note("OnQueryRefreshCache");

@@ -78,6 +78,8 @@ TEST_F(TodayItem, CreateMakesAVisibleChildAndCallsBack)
     EXPECT_EQ(info.parent, host->Window());
     EXPECT_EQ(info.style, static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
     EXPECT_EQ(info.ex_style, static_cast<DWORD>(WS_EX_TRANSPARENT));
+    EXPECT_EQ(info.window_rect.right - info.window_rect.left, 240);
+    EXPECT_EQ(info.window_rect.bottom - info.window_rect.top, 0) << "the host sets the height later";
     EXPECT_EQ(Str(info.window_rect), "0,0,240,0");
 }
 
@@ -155,6 +157,8 @@ TEST_F(TodayItem, OtherMessagesAreAnsweredWithoutTheDefaultProcedure)
 
     item->SetNavigation(TRUE);
     EXPECT_EQ(Send(WM_TODAYCUSTOM_USERNAVIGATION, 4), 5);
+    item->destroyAnswer = 7;
+    EXPECT_EQ(Send(WM_DESTROY), 7) << "OnDestroy answers WM_DESTROY";
 }
 
 // The base class's own handlers: the selection is taken, navigation answered 0, and
@@ -180,6 +184,7 @@ TEST_F(TodayItem, BaseHandlersTakeTheSelectionAndAnswerZero)
     EXPECT_EQ(SendMessageW(bare.Window(), WM_TODAYCUSTOM_LOSTSELECTION, VK_UP, 0), 0);
     EXPECT_EQ(SendMessageW(bare.Window(), WM_TODAYCUSTOM_ACTION, VK_RETURN, 0), 0);
     EXPECT_EQ(SendMessageW(bare.Window(), WM_LBUTTONUP, 0, MAKELPARAM(3, 4)), 0);
+    EXPECT_EQ(SendMessageW(bare.Window(), WM_DESTROY, 0, 0), 0);
     ASSERT_TRUE(SetWindowPos(bare.Window(), NULL, 0, 0, 240, 20, SWP_NOZORDER));
     InvalidateRect(bare.Window(), nullptr, TRUE);
     EXPECT_TRUE(UpdateWindow(bare.Window())) << "the base paints nothing but must end the paint";
@@ -222,6 +227,8 @@ TEST_F(TodayItem, BackgroundIsWatermarkHighlightOrCustom)
             ASSERT_EQ(host->Requests().size(), 1u);
             EXPECT_EQ(host->Requests()[0].msg, c.request);
             EXPECT_EQ(host->Requests()[0].wParam, c.request == TODAYM_GETCOLOR ? TODAYCOLOR_HIGHLIGHT : 0u);
+            if (c.request == TODAYM_GETCOLOR)
+                EXPECT_EQ(host->Requests()[0].lParam, 0);
         }
         if (c.request == TODAYM_DRAWWATERMARK) {
             const TODAYDRAWWATERMARKINFO& info = host->Requests()[0].watermark;
