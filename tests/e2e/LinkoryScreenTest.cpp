@@ -64,7 +64,7 @@ TEST_F(LinkoryScreen, IconSizesAreTheDensityRoundedHalfUp)
     // The header icon is 16 and the toggle box's icon 10 pixels at 96 dpi, each axis scaled
     // by its own density and rounded half up (99 and 120 dpi land on halves).
     cm::set_model(TwoDescribed());
-    const int kDensities[][2] = {{92, 93}, {93, 92}, {98, 99}, {99, 98}, {72, 120}, {120, 72}, {131, 192}};
+    const int kDensities[][2] = {{91, 91}, {92, 93}, {93, 92}, {98, 99}, {99, 98}, {72, 120}, {120, 72}, {131, 192}};
     for (const auto& dpi : kDensities) {
         SCOPED_TRACE(testing::Message() << dpi[0] << " x " << dpi[1] << " dpi");
         host.reset();
