@@ -128,7 +128,9 @@ TEST_F(ConnectionsSnapshot, DestinationsAreFoundByGuid)
 {
     const GUID kOther = {0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}};
     cm::Model model;
-    model.destinations = {{cm::kDestWork, u"Work"}, {cm::kDestInternet, u"First"}, {cm::kDestInternet, u"Second"}};
+    const GUID kLong = {0x0F0F0F0F, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}};
+    model.destinations = {{cm::kDestWork, u"Work"}, {cm::kDestInternet, u"First"}, {cm::kDestInternet, u"Second"},
+                          {kLong, std::u16string(200, u'L')}};
     cm::set_model(model);
     Make();
     EXPECT_EQ(item->FindDestination(cm::kDestInternet), nullptr) << "no poll yet";
@@ -137,6 +139,9 @@ TEST_F(ConnectionsSnapshot, DestinationsAreFoundByGuid)
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(std::u16string(found->szDescription), u"First");
     EXPECT_EQ(item->FindDestination(kOther), nullptr);
+    // A description that fills its field is cut to 127 units and terminated.
+    ASSERT_NE(item->FindDestination(kLong), nullptr);
+    EXPECT_EQ(std::u16string(item->FindDestination(kLong)->szDescription), std::u16string(127, u'L'));
 
     // An enumeration that ends early simply gives a shorter list.
     cm::fail_enumeration_from(1);
