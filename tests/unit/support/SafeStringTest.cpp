@@ -135,6 +135,8 @@ TEST_F(SafeStringTest, StorageDecidesEqualityWithEmptyText)
     EXPECT_FALSE(s.Equals(TEXT("hell"), TRUE));
     EXPECT_FALSE(s.Equals(nullptr, FALSE));
     EXPECT_TRUE(s.Equals(TEXT("hello"), TRUE));
+    EXPECT_FALSE(s.Equals(TEXT("hellO"), TRUE)) << "the last unit differs";
+    EXPECT_FALSE(s.Equals(TEXT("hello!"), TRUE));
     EXPECT_TRUE(s.StartsWith(TEXT("hello"), TRUE));
 }
 
