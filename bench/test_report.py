@@ -91,6 +91,23 @@ class FitTest(unittest.TestCase):
         values = [100 + d * d for d, _ in report.SHAPES]
         self.assertGreater(report.worst_residual(rows, values, report.solve(rows, values)), 0.10)
 
+    def test_poll_model_budget(self):
+        # The committed model passes; a doubled D^2 term, a dearer step per destination or
+        # connection, or a shape the model cannot explain fails.
+        a, b, c, q = report.POLL_MODEL
+        cases = [
+            ('committed', lambda d, n: a + b * d + c * n + q * d * d, True),
+            ('just inside the slack throughout', lambda d, n: 1.24 * (a + b * d + c * n + q * d * d), True),
+            ('doubled D^2', lambda d, n: a + b * d + c * n + 2 * q * d * d, False),
+            ('destination step past the slack', lambda d, n: a + 1.3 * b * d + c * n + q * d * d, False),
+            ('connection step past the slack', lambda d, n: a + b * d + 2 * c * n + q * d * d, False),
+            ('cubic in C', lambda d, n: a + b * d + c * n + q * d * d + 0.5 * n ** 3, False),
+        ]
+        for name, cost, ok in cases:
+            with self.subTest(name):
+                got, _, detail = report.poll_model_budget([(d, n, cost(d, n)) for d, n in report.SHAPES])
+                self.assertEqual(got, ok, detail)
+
 
 def counters(**overrides):
     base = dict(allocs=0, reallocs=0, frees=0, heap_growth=0, record_allocs=0, status_new=0, status_resized=0,

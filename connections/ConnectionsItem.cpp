@@ -65,8 +65,8 @@ HWND CConnectionsItem::Initialize(HINSTANCE module, TODAYLISTITEM* item, HWND pa
 {
     // Without a table every text is its built-in default.
     mainSection = table ? table->FindSection(TEXT("Main")) : CIntlEmptySection::Get();
-    if (!mainSection)
-        mainSection = CIntlEmptySection::Get();
+    if (!mainSection)  // LCOV_EXCL_BR_LINE: FindSection answers the empty section, never null
+        mainSection = CIntlEmptySection::Get();  // LCOV_EXCL_LINE: kept should that change
     typeNames.Attach(table);
     // The item follows its newest window. An earlier one would live on with this library's
     // window procedure after the library is gone, and keep the class from unregistering.

@@ -33,6 +33,8 @@ test_packages=(
   xdotool
   # The fuzz targets (clang's libFuzzer and sanitizer runtimes) and the memcheck run.
   clang libclang-rt-14-dev valgrind
+  # tools/mutate: libclang's Python bindings find the mutation sites; gcovr the coverage.
+  python3-clang-14 gcovr
   # The plug-in compiled as C++98 for the device's processor class (ARM) and for 32-bit Win32.
   g++-arm-linux-gnueabi binutils-arm-linux-gnueabi g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   # Wine's 32-bit half for the 32-bit Win32 build's tier: i386 packages, with the X extensions

@@ -19,3 +19,7 @@ cmake --build --preset default --target todaysim Linkory
 valgrind --tool=memcheck --leak-check=full --errors-for-leak-kinds=definite --error-exitcode=1 \
   build/default/bin/todaysim --scenario tests/reliability/valgrind.json -q --png build/default/memcheck.png
 scripts/win32-test.sh "$@"
+# The mutation tool's own tests and a short pass over one small file: the tool works (the
+# full pass is scripts/mutate.sh).
+PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m unittest discover -s tools/mutate -p 'test_*.py' -q
+/usr/bin/python3 tools/mutate/mutate.py run --sample --out build/mutate-sample

@@ -92,8 +92,8 @@ DWORD CSafeString::AssignMultiByte(const char* text, int byteLength)
         return ERROR_SUCCESS;
     }
     int needed = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, byteLength, NULL, 0);
-    if (needed < 0)
-        needed = 0;
+    if (needed < 0)  // LCOV_EXCL_BR_LINE: the converter answers 0 on failure, never less
+        needed = 0;  // LCOV_EXCL_LINE
     CLock lock(&criticalSection);
     Empty();
     DWORD error = Reserve(needed + 1);
@@ -135,8 +135,8 @@ DWORD CSafeString::Assign(const WCHAR* text, int length)
 DWORD CSafeString::AppendChar(WCHAR ch)
 {
     CLock lock(&criticalSection);
-    if (length > INT_MAX - 2)
-        return ERROR_NOT_ENOUGH_MEMORY;
+    if (length > INT_MAX - 2)  // LCOV_EXCL_BR_LINE: Reserve keeps every length below INT_MAX / 2
+        return ERROR_NOT_ENOUGH_MEMORY;  // LCOV_EXCL_LINE
     DWORD error = Reserve(length + 2);
     if (error != ERROR_SUCCESS)
         return error;

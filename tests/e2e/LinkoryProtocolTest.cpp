@@ -51,6 +51,19 @@ TEST_F(Linkory, LoadPollAndUnloadLeaveNothingBehind)
     EXPECT_EQ(counts(), before);
 }
 
+TEST_F(Linkory, AClassLeftRegisteredUnderItsNameIsReplacedAtLoad)
+{
+    // As an earlier load that could not unregister would leave it, with a stale procedure.
+    WNDCLASSW stale = {};
+    stale.lpfnWndProc = DefWindowProcW;
+    stale.lpszClassName = TEXT("CBasicWndClass");
+    ASSERT_NE(RegisterClassW(&stale), 0);
+    const size_t item = Load();
+    ASSERT_NE(Window(item), (HWND)NULL);
+    EXPECT_TRUE(host->poll());
+    EXPECT_EQ(Height(item), 20u) << "the window routes to the item";
+}
+
 TEST_F(Linkory, DisabledRecordsGetNoWindowAndTheEnabledOneKeepsIts)
 {
     // Loaded and unloaded without ever being asked for an item.

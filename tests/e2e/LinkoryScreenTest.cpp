@@ -59,6 +59,44 @@ TEST_F(LinkoryScreen, HeaderIconsAndToggleBoxArePaintedWhereTheLayoutPutsThem)
     EXPECT_GE(inText.bottom - inText.top, 7);
 }
 
+TEST_F(LinkoryScreen, IconSizesAreTheDensityRoundedHalfUp)
+{
+    // The header icon is 16 and the toggle box's icon 10 pixels at 96 dpi, each axis scaled
+    // by its own density and rounded half up (99 and 120 dpi land on halves).
+    cm::set_model(TwoDescribed());
+    const int kDensities[][2] = {{91, 91}, {92, 93}, {93, 92}, {98, 99}, {99, 98}, {72, 120}, {120, 72}, {131, 192}};
+    for (const auto& dpi : kDensities) {
+        SCOPED_TRACE(testing::Message() << dpi[0] << " x " << dpi[1] << " dpi");
+        host.reset();
+        sim::gdi::set_screen(240, 320, dpi[0], dpi[1]);
+        const size_t item = Load();
+        host->poll();
+        log.Start(Window(item));
+        InvalidateRect(Window(item), nullptr, TRUE);
+        UpdateWindow(Window(item));
+        const std::vector<sim::gdi::GdiCall> icons = Only("DrawIconEx");
+        const std::vector<sim::gdi::GdiCall> lines = Only("DrawTextW");
+        log.Stop();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines[0].rect.left, static_cast<int>(28 * dpi[0] / 96.0)) << "the header's place scales too";
+        EXPECT_EQ(lines[0].rect.top, static_cast<int>(3 * dpi[1] / 96.0));
+        ASSERT_EQ(icons.size(), 2u) << "the connected icon and the toggle box's";
+        auto rounded = [](int size, int dpi) { return static_cast<int>(size * dpi / 96.0 + 0.5); };
+        EXPECT_EQ(icons[0].cx, rounded(16, dpi[0]));
+        EXPECT_EQ(icons[0].cy, rounded(16, dpi[1]));
+        EXPECT_EQ(icons[1].cx, rounded(10, dpi[0]));
+        EXPECT_EQ(icons[1].cy, rounded(10, dpi[1]));
+        host->unload_all();
+    }
+    // Without a connection no poll repaints: the height is the one the new window set.
+    cm::set_model(cm::Model{});
+    host.reset();
+    sim::gdi::set_screen(240, 320, 96, 144);
+    Load();
+    host->poll();
+    EXPECT_EQ(Height(), 30u);
+}
+
 TEST_F(LinkoryScreen, LanguageFileIsChosenByTheDeviceLanguage)
 {
     struct Case {

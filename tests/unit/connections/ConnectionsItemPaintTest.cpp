@@ -50,13 +50,29 @@ protected:
 
 TEST_F(ConnectionsPaint, NoConnectionIsOneLineInTheNormalFont)
 {
+    host->SetColor(TODAYCOLOR_TEXT, RGB(1, 2, 3));
     Show(cm::Model{}, false);
     ASSERT_EQ(log.Only("DrawTextW").size(), 1u);
+    EXPECT_EQ(log.Only("DrawTextW")[0].color, RGB(1, 2, 3)) << "the host's text colour";
+    EXPECT_EQ(log.Only("DrawTextW")[0].bk_mode, TRANSPARENT);
     EXPECT_EQ(Lines(), std::vector<std::string>{"No active connections @3 -12/400"});
     EXPECT_EQ(Str(log.Only("DrawTextW")[0].rect), "28,3,238,298");
     EXPECT_EQ(log.Only("DrawTextW")[0].format, 0u);
     EXPECT_TRUE(log.Only("DrawFrameControl").empty()) << "no toggle box";
     EXPECT_EQ(PolledHeight(), 20u);
+}
+
+TEST_F(ConnectionsPaint, TheToggleBoxGoesWithTheLastConnection)
+{
+    Show(TwoDescribed(), false);
+    ASSERT_EQ(log.Only("DrawFrameControl").size(), 1u);
+    cm::set_model(cm::Model{});
+    item->OnQueryRefreshCache(&host->Record());
+    host->ClearRequests();
+    // Where the box was, a tap now asks for the selection instead of expanding the item.
+    item->OnLButtonDown(232, 6);
+    ASSERT_EQ(host->Requests().size(), 1u);
+    EXPECT_EQ(host->Requests()[0].msg, static_cast<UINT>(TODAYM_TOOKSELECTION));
 }
 
 TEST_F(ConnectionsPaint, ExpandedBlocksListEachConnectedConnection)
@@ -126,6 +142,8 @@ TEST_F(ConnectionsPaint, HeaderFormatTakesTheCountAndNothingElse)
         {"%-4u|", u"2   |"},
         {"%05d von 100%%", u"00002 von 100%"},
         {"%+.3i", u"+002"},
+        {"%9u|", u"        2|"},
+        {"%.09u", u"000000002"},
         {"%s", kDefault},
         {"%n%u", kDefault},
         {"%u and %u", kDefault},

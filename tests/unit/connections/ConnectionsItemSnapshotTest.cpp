@@ -78,7 +78,14 @@ TEST_F(ConnectionsSnapshot, AManagerThatAsksForNoMoreRoomEndsTheQuery)
         seam::reset();
         Refresh();
         EXPECT_EQ(item->CountConnected(), 1u) << "the next poll recovers";
+        ASSERT_FALSE(seam::query_calls().empty());
+        EXPECT_EQ(seam::query_calls()[0].sizeIn, 1024u) << "with a new buffer: the old one went with the failure";
     }
+    // "No connections" told by writing nothing leaves no record of the last poll current.
+    seam::reset();
+    seam::scripted_answers().push_back({S_OK, 0});
+    Refresh();
+    EXPECT_EQ(item->CountConnected(), 0u);
 }
 
 // Enough connections that their records need more than the first 1024 bytes, so the
@@ -121,7 +128,9 @@ TEST_F(ConnectionsSnapshot, DestinationsAreFoundByGuid)
 {
     const GUID kOther = {0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}};
     cm::Model model;
-    model.destinations = {{cm::kDestWork, u"Work"}, {cm::kDestInternet, u"First"}, {cm::kDestInternet, u"Second"}};
+    const GUID kLong = {0x0F0F0F0F, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}};
+    model.destinations = {{cm::kDestWork, u"Work"}, {cm::kDestInternet, u"First"}, {cm::kDestInternet, u"Second"},
+                          {kLong, std::u16string(200, u'L')}};
     cm::set_model(model);
     Make();
     EXPECT_EQ(item->FindDestination(cm::kDestInternet), nullptr) << "no poll yet";
@@ -130,6 +139,9 @@ TEST_F(ConnectionsSnapshot, DestinationsAreFoundByGuid)
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(std::u16string(found->szDescription), u"First");
     EXPECT_EQ(item->FindDestination(kOther), nullptr);
+    // A description that fills its field is cut to 127 units and terminated.
+    ASSERT_NE(item->FindDestination(kLong), nullptr);
+    EXPECT_EQ(std::u16string(item->FindDestination(kLong)->szDescription), std::u16string(127, u'L'));
 
     // An enumeration that ends early simply gives a shorter list.
     cm::fail_enumeration_from(1);

@@ -42,6 +42,9 @@ TEST_F(BasicWnd, ClassIsRegisteredOnceAndFailedRegistrationIsRetried)
     EXPECT_EQ(CBasicWnd::GetClassAtom(), 0);
     EXPECT_EQ(sim::user::live_windows(), 1u);
     ASSERT_TRUE(UnregisterClassW(TEXT("CBasicWndClass"), NULL));
+    // A window that cannot be made (a child needs a parent) is a failure too.
+    EXPECT_FALSE(first.Create(instance, NULL, WS_CHILD, 0, NULL, 0, 0, 10, 10, NULL));
+    ExpectViolation("WS_CHILD without a parent");
 
     // The next Create registers; a second one reuses the class.
     EXPECT_TRUE(first.Create(instance, host->Window(), WS_CHILD, 0, NULL, 0, 0, 10, 10, NULL));
@@ -70,6 +73,14 @@ TEST_F(BasicWnd, WindowWithoutObjectIsAPlainWindow)
     EXPECT_EQ(BoundObject(orphan), 0);
     EXPECT_EQ(OfferSelection(orphan), 0);
     EXPECT_TRUE(AnsweredByDefault(orphan, WM_TODAYCUSTOM_RECEIVEDSELECTION));
+    // Only WM_CREATE binds: another message whose parameter looks like a creation record
+    // leaves the window plain.
+    ProbeItem stranger;
+    CREATESTRUCTW lookalike = {};
+    lookalike.lpCreateParams = &stranger;
+    SendMessageW(orphan, WM_USER, 0, reinterpret_cast<LPARAM>(&lookalike));
+    EXPECT_EQ(BoundObject(orphan), 0);
+    EXPECT_EQ(stranger.windowProcCalls, 0u);
     EXPECT_TRUE(DestroyWindow(orphan));
 }
 
@@ -85,6 +96,7 @@ TEST_F(BasicWnd, FaultWhileCreatingStillBindsTheWindow)
     EXPECT_EQ(BoundObject(window), reinterpret_cast<LONG_PTR>(&item));
     item.faultOn = 0;
     EXPECT_EQ(OfferSelection(window), 1);
+    EXPECT_EQ(item.SendMessage(WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0), 1);
 }
 
 TEST_F(BasicWnd, WindowDestroyedFromOutsideLeavesNoStaleHandle)

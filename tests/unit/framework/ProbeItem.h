@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/TodayItem.h"
@@ -28,8 +29,12 @@ public:
     std::vector<std::string> calls;
     // The window the object knew while WM_CREATE was handled.
     HWND hwndAtCreate = NULL;
+    // Every message PreWindowProc saw, and how many of them WindowProc had seen by then.
+    std::vector<std::pair<UINT, size_t>> preWindowProc;
+    size_t windowProcCalls = 0;
 
     BOOL receivedAnswer = TRUE;
+    LRESULT destroyAnswer = 0;
     BOOL refreshAnswer = FALSE;
     int heightOnRefresh = -1;      // SetHeight inside OnQueryRefreshCache when not negative
     bool redrawOnRefresh = false;  // repaint at once inside OnQueryRefreshCache
@@ -51,8 +56,14 @@ public:
     using CTodayItem::SetSelectOnTap;
     using CTodayItem::TakeSelection;
 
+    LRESULT PreWindowProc(HWND, UINT msg, WPARAM, LPARAM) override
+    {
+        preWindowProc.emplace_back(msg, windowProcCalls);
+        return 0;
+    }
     LRESULT WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) override
     {
+        ++windowProcCalls;
         if (msg == WM_CREATE)
             hwndAtCreate = hwnd;
         if (msg == faultOn)
@@ -67,7 +78,7 @@ public:
     }
     void OnLButtonUp(int x, int y) override { Note("OnLButtonUp " + std::to_string(x) + " " + std::to_string(y)); }
     void OnLButtonDown(int x, int y) override { Note("OnLButtonDown " + std::to_string(x) + " " + std::to_string(y)); }
-    LRESULT OnDestroy(WPARAM, LPARAM) override { Note("OnDestroy"); return 0; }
+    LRESULT OnDestroy(WPARAM, LPARAM) override { Note("OnDestroy"); return destroyAnswer; }
     BOOL OnQueryRefreshCache(TODAYLISTITEM*) override
     {
         Note("OnQueryRefreshCache");
@@ -78,6 +89,7 @@ public:
         return refreshAnswer;
     }
     BOOL OnReceivedSelection(WPARAM) override { Note("OnReceivedSelection"); return receivedAnswer; }
+    void OnLostSelection(WPARAM wParam) override { Note("OnLostSelection " + std::to_string(wParam)); }
     void OnAction(WPARAM wParam) override { Note("OnAction " + std::to_string(wParam)); }
     LRESULT OnUserNavigation(WPARAM wParam) override { Note("OnUserNavigation"); return LRESULT(wParam) + 1; }
 

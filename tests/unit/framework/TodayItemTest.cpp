@@ -78,6 +78,8 @@ TEST_F(TodayItem, CreateMakesAVisibleChildAndCallsBack)
     EXPECT_EQ(info.parent, host->Window());
     EXPECT_EQ(info.style, static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
     EXPECT_EQ(info.ex_style, static_cast<DWORD>(WS_EX_TRANSPARENT));
+    EXPECT_EQ(info.window_rect.right - info.window_rect.left, 240);
+    EXPECT_EQ(info.window_rect.bottom - info.window_rect.top, 0) << "the host sets the height later";
     EXPECT_EQ(Str(info.window_rect), "0,0,240,0");
 }
 
@@ -111,8 +113,10 @@ TEST_F(TodayItem, SelectionGivenAndTaken)
     item->TakeSelection();
     EXPECT_EQ(RequestsOf(TODAYM_TOOKSELECTION), 0u);
 
+    item->calls.clear();
     EXPECT_EQ(Send(WM_TODAYCUSTOM_LOSTSELECTION, VK_UP), 0);
     EXPECT_FALSE(item->Selected());
+    EXPECT_EQ(item->calls, std::vector<std::string>{"OnLostSelection 38"});
     EXPECT_EQ(item->GetTextColor(), RGB(0, 0, 0));
     item->TakeSelection();
     ASSERT_EQ(host->Requests().size(), 3u);
@@ -120,6 +124,8 @@ TEST_F(TodayItem, SelectionGivenAndTaken)
     EXPECT_EQ(host->Requests()[1].wParam, static_cast<WPARAM>(TODAYCOLOR_TEXT));
     EXPECT_EQ(host->Requests()[2].msg, static_cast<UINT>(TODAYM_TOOKSELECTION));
     EXPECT_EQ(host->Requests()[2].wParam, reinterpret_cast<WPARAM>(item->Window()));
+    for (const FakeHost::Request& request : host->Requests())
+        EXPECT_EQ(request.lParam, 0);
 
     item->SetSelectable(FALSE);
     item->calls.clear();
@@ -131,12 +137,19 @@ TEST_F(TodayItem, SelectionGivenAndTaken)
 TEST_F(TodayItem, OtherMessagesAreAnsweredWithoutTheDefaultProcedure)
 {
     Make();
-    const UINT kUnlisted[] = {WM_TODAYCUSTOM_CLEARCACHE, WM_SIZE, WM_KEYDOWN, WM_TIMER, WM_COMMAND, WM_USER + 1};
+    // Handled or not, these are answered 0; the taps' handlers see them too.
+    const UINT kAnsweredZero[] = {WM_TODAYCUSTOM_CLEARCACHE, WM_SIZE, WM_KEYDOWN, WM_TIMER, WM_COMMAND, WM_USER + 1,
+                                  WM_LBUTTONDOWN, WM_LBUTTONUP, WM_PAINT, WM_TODAYCUSTOM_LOSTSELECTION};
     interpose::def_proc_calls().clear();
-    for (UINT msg : kUnlisted) {
+    item->SetSelectOnTap(FALSE);
+    for (UINT msg : kAnsweredZero) {
         SCOPED_TRACE(msg);
         EXPECT_EQ(Send(msg, 1, 2), 0);
+        // PreWindowProc sees each message first.
+        ASSERT_FALSE(item->preWindowProc.empty());
+        EXPECT_EQ(item->preWindowProc.back(), std::make_pair(msg, item->windowProcCalls - 1));
     }
+    item->calls.clear();
     EXPECT_EQ(Send(WM_TODAYCUSTOM_USERNAVIGATION, 4), 0) << "navigation is off by default";
     EXPECT_EQ(Send(WM_TODAYCUSTOM_ACTION, VK_RETURN), 0);
     EXPECT_EQ(interpose::def_proc_count(item->Window()), 0u);
@@ -144,6 +157,40 @@ TEST_F(TodayItem, OtherMessagesAreAnsweredWithoutTheDefaultProcedure)
 
     item->SetNavigation(TRUE);
     EXPECT_EQ(Send(WM_TODAYCUSTOM_USERNAVIGATION, 4), 5);
+    item->destroyAnswer = 7;
+    EXPECT_EQ(Send(WM_DESTROY), 7) << "OnDestroy answers WM_DESTROY";
+}
+
+// The base class's own handlers: the selection is taken, navigation answered 0, and
+// without a host the text is black.
+TEST_F(TodayItem, BaseHandlersTakeTheSelectionAndAnswerZero)
+{
+    struct BareItem : CTodayItem {
+        using CTodayItem::GetTextColor;
+        HWND Window() const { return hwnd; }
+        void SetNavigation(BOOL on) { userNavigation = on; }
+    };
+    BareItem bare;
+    EXPECT_EQ(bare.GetTextColor(), RGB(0, 0, 0));
+    ASSERT_NE(bare.Create(instance, &host->Record(), host->Window()), (HWND)NULL);
+    EXPECT_EQ(SendMessageW(bare.Window(), WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0), 1);
+    bare.SetNavigation(TRUE);
+    EXPECT_EQ(SendMessageW(bare.Window(), WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0), 0);
+    // A new item reports height 0: a record already at 0 gets no new layout.
+    host->Record().cyp = 0;
+    EXPECT_EQ(SendMessageW(bare.Window(), WM_TODAYCUSTOM_QUERYREFRESHCACHE,
+                           reinterpret_cast<WPARAM>(&host->Record()), 0), FALSE);
+    EXPECT_EQ(host->Record().cyp, 0u);
+    EXPECT_EQ(SendMessageW(bare.Window(), WM_TODAYCUSTOM_LOSTSELECTION, VK_UP, 0), 0);
+    EXPECT_EQ(SendMessageW(bare.Window(), WM_TODAYCUSTOM_ACTION, VK_RETURN, 0), 0);
+    EXPECT_EQ(SendMessageW(bare.Window(), WM_LBUTTONUP, 0, MAKELPARAM(3, 4)), 0);
+    EXPECT_EQ(SendMessageW(bare.Window(), WM_DESTROY, 0, 0), 0);
+    ASSERT_TRUE(SetWindowPos(bare.Window(), NULL, 0, 0, 240, 20, SWP_NOZORDER));
+    InvalidateRect(bare.Window(), nullptr, TRUE);
+    EXPECT_TRUE(UpdateWindow(bare.Window())) << "the base paints nothing but must end the paint";
+    sim::user::WindowInfo info;
+    ASSERT_TRUE(sim::user::describe_window(bare.Window(), info));
+    EXPECT_FALSE(info.update_pending);
 }
 
 TEST_F(TodayItem, BackgroundIsWatermarkHighlightOrCustom)
@@ -179,6 +226,9 @@ TEST_F(TodayItem, BackgroundIsWatermarkHighlightOrCustom)
         } else {
             ASSERT_EQ(host->Requests().size(), 1u);
             EXPECT_EQ(host->Requests()[0].msg, c.request);
+            EXPECT_EQ(host->Requests()[0].wParam, c.request == TODAYM_GETCOLOR ? TODAYCOLOR_HIGHLIGHT : 0u);
+            if (c.request == TODAYM_GETCOLOR)
+                EXPECT_EQ(host->Requests()[0].lParam, 0);
         }
         if (c.request == TODAYM_DRAWWATERMARK) {
             const TODAYDRAWWATERMARKINFO& info = host->Requests()[0].watermark;

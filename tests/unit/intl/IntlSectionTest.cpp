@@ -34,6 +34,7 @@ TEST_F(IntlSectionTest, ParseLineAcceptsOnlyNumberEqualsText)
         {u"5a=x", 87, u""},
         {u"5 5=x", 87, u""},
         {u"no equals", 87, u""},
+        {u"12", 87, u""},
         {u"", 87, u""},
     };
     for (const auto& c : cases) {

@@ -72,6 +72,17 @@ TEST_F(IntlTableLoadTest, LineBreaksOfEveryKindLoadAlike)
     // Which of the two "Main" sections a lookup finds is the section tests' case.
 }
 
+TEST_F(IntlTableLoadTest, AnotherFileReplacesTheTable)
+{
+    // Headers stand among blanks too; a line of one unit is a line; a lone bracket is no header.
+    folder.WriteLanguage("first.intl", "[Main]\n1=eins\n");
+    folder.WriteLanguage("second.intl", " \t[Other] \n;\n2=zwei\n]\n");
+    CIntlTable table;
+    ASSERT_EQ(table.LoadFile(folder.WidePathOf("first.intl").c_str()), 0u);
+    ASSERT_EQ(table.LoadFile(folder.WidePathOf("second.intl").c_str()), 0u);
+    EXPECT_EQ(Dump(table), u"[Other]{2=zwei|}");
+}
+
 TEST_F(IntlTableLoadTest, LanguageNamesFallBackToThePrimaryLanguage)
 {
     const std::string good = "[Main]\n1=";
@@ -131,6 +142,12 @@ TEST_F(IntlTableLoadTest, LibraryPathsThatNameNoFile)
         {"only a leading dot", u".dll", ERROR_INTERNAL_ERROR},
         {"empty", u"", ERROR_INVALID_STATE},
         {"longer than the buffer", u"/" + std::u16string(600, u'd') + u"/Linkory.dll", ERROR_INSUFFICIENT_BUFFER},
+        {"as long as the buffer", u"/" + std::u16string(507, u'd') + u".dll", ERROR_INSUFFICIENT_BUFFER},
+        {"one unit shorter: no such file", u"/" + std::u16string(506, u'd') + u".dll", ERROR_PATH_NOT_FOUND},
+        {"one character before the dot", u"a.dll", ERROR_FILE_NOT_FOUND},
+        {"one character", u"a", ERROR_INTERNAL_ERROR},
+        {"the dot last", u"a.", ERROR_FILE_NOT_FOUND},
+        {"empty up to a 0 unit", std::u16string(u"\0a.dll", 6), ERROR_INVALID_STATE},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.story);
@@ -140,6 +157,14 @@ TEST_F(IntlTableLoadTest, LibraryPathsThatNameNoFile)
         EXPECT_EQ(table.Load(kModule, 0x0409), c.result);
         EXPECT_EQ(table.GetSectionCount(), 0);
     }
+    CIntlTable table;
+    // A module the device does not know: its error, not a guess.
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(table.Load(reinterpret_cast<HINSTANCE>(0x7FFF0000), 0x0409), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    ExpectViolation("no module at");
+    EXPECT_EQ(table.LoadFile(nullptr), 87u);
+    EXPECT_EQ(table.LoadFile(TEXT("")), 87u);
+    EXPECT_EQ(table.LoadFile(TEXT("x")), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(IntlTableLoadTest, ReadErrorKeepsWhatWasRead)
@@ -190,6 +215,11 @@ TEST_F(IntlTableLoadTest, EveryAllocationFailureLeavesAWholeOrEmptyTable)
         EXPECT_NE(result, 0u);
     }
     RecordProperty("failure_points", static_cast<int>(n - 1));
+    // Without room for the file's name the load stops there rather than try the next name.
+    CIntlTable unnamed;
+    sim::kernel::heap_fail_nth(1);
+    EXPECT_EQ(unnamed.Load(kModule, 0x0407), static_cast<DWORD>(ERROR_INTERNAL_ERROR));
+    sim::kernel::heap_fail_off();
     // Objects, names, texts and list growth of this file all come from the device heap;
     // far fewer points would mean some of them escaped it.
     EXPECT_GE(n - 1, 40u);

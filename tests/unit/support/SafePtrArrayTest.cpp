@@ -2,6 +2,8 @@
 // Tests of CSafePtrArray and CSafeObjArray: order, duplicates, indices, growth, ownership.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <new>
 #include <vector>
 
@@ -113,6 +115,25 @@ TEST_F(SafePtrArrayTest, StorageFollowsTheCountInStepsOf16)
     ASSERT_EQ(a.Add(P(0)), 0u);
     EXPECT_EQ(a.GetCapacity(), 16);
     EXPECT_EQ(a.ResizeStorage(-1), 87u);
+    EXPECT_EQ(a.ResizeStorage(0), 0u);
+    EXPECT_EQ(a.GetCapacity(), 16) << "never below the items held";
+    // The largest slot count below INT_MAX is asked of the heap, one more is refused at once.
+    for (auto [n, attempts] : {std::pair<int, unsigned long>{INT_MAX - 16, 1}, {INT_MAX - 15, 0}}) {
+        SCOPED_TRACE(n);
+        unsigned long before = sim::kernel::heap_allocation_count();
+        EXPECT_EQ(a.ResizeStorage(n), 8u);
+        EXPECT_EQ(sim::kernel::heap_allocation_count() - before, attempts);
+        EXPECT_EQ(a.GetCapacity(), 16);
+    }
+    // A full block that cannot grow refuses an insertion and keeps the items.
+    while (a.GetCount() < 16)
+        ASSERT_EQ(a.Add(P(100 + a.GetCount())), 0u);
+    void* first = a.GetAt(0);
+    sim::kernel::heap_fail_nth(1);
+    EXPECT_EQ(a.InsertAt(0, P(99)), 8u);
+    sim::kernel::heap_fail_off();
+    EXPECT_EQ(a.GetCount(), 16);
+    EXPECT_EQ(a.GetAt(0), first);
     a.RemoveAll();
     EXPECT_EQ(a.GetCapacity(), 0);
 }
@@ -167,6 +188,14 @@ TEST_F(SafePtrArrayTest, OwningPtrArrayReleasesRawBlocks)
     // The removed block is the caller's; the other two went with the array.
     EXPECT_EQ(sim::kernel::heap_stats().live_blocks, before + 1);
     ::operator delete(handedBack);
+
+    // DeleteAll releases them whatever the ownership.
+    CSafePtrArray borrowing(FALSE, FALSE);
+    for (int i = 0; i < 2; ++i)
+        borrowing.Add(::operator new(24, std::nothrow));
+    borrowing.DeleteAll();
+    EXPECT_EQ(borrowing.GetCount(), 0);
+    EXPECT_EQ(sim::kernel::heap_stats().live_blocks, before);
 }
 
 TEST_F(SafePtrArrayTest, ObjArrayDestroysOwnedObjectsOnce)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <string>
 
 #include "support/SafeObjArray.h"
@@ -23,7 +24,7 @@ TEST_F(SafeStringTest, CapacityGrowsInStepsOf256Bytes)
     unsigned long before = sim::kernel::heap_allocation_count();
     CSafeString none;
     EXPECT_EQ(none.Assign(nullptr, -1) | none.Assign(TEXT("abc"), 0) | none.Assign(TEXT(""), -1), 0u);
-    EXPECT_EQ(none.Append(nullptr, -1), 0u);
+    EXPECT_EQ(none.Append(nullptr, -1) | none.Append(TEXT("abc"), 0), 0u);
     EXPECT_EQ(none.GetBuffer(), nullptr);
     EXPECT_EQ(sim::kernel::heap_allocation_count(), before);
 
@@ -45,6 +46,47 @@ TEST_F(SafeStringTest, CapacityGrowsInStepsOf256Bytes)
     grown.Empty();
     EXPECT_EQ(grown.GetCapacity(), 512);
     EXPECT_EQ(TextOf(grown), u"");
+}
+
+TEST_F(SafeStringTest, AssignMultiByteConvertsTheSystemCodePage)
+{
+    // Room is asked for one unit past the converted text and its terminator: 125 bytes
+    // fit the first 256-byte step, 126 take the next.
+    const std::string k125(125, 'm'), k126(126, 'm');
+    const struct {
+        const char* text;
+        int bytes;
+        const char16_t* expected;  // null: no storage
+        int capacity;
+    } cases[] = {
+        {nullptr, -1, nullptr, 0},       {"abc", -1, u"abc", 256},
+        {"abc\x80", 4, u"abc\u20ac", 256}, {"abcdef", 3, u"abc", 256},
+        {"", -1, u"", 256},              {k125.c_str(), -1, nullptr, 256},
+        {k126.c_str(), -1, nullptr, 512},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case #" << (&c - cases));
+        CSafeString s;
+        EXPECT_EQ(s.AssignMultiByte(c.text, c.bytes), 0u);
+        EXPECT_EQ(s.GetCapacity(), c.capacity);
+        if (c.expected)
+            EXPECT_EQ(TextOf(s), c.expected);
+        else if (c.text)
+            EXPECT_EQ(TextOf(s), std::u16string(strlen(c.text), u'm'));
+        else
+            EXPECT_EQ(s.GetBuffer(), nullptr);
+    }
+    // It replaces the text; a failed allocation leaves the string empty.
+    CSafeString s(TEXT("longer text"), -1);
+    EXPECT_EQ(s.AssignMultiByte("ab", -1), 0u);
+    EXPECT_EQ(TextOf(s), u"ab");
+    EXPECT_EQ(s.AssignMultiByte(nullptr, -1), 0u);
+    EXPECT_EQ(TextOf(s), u"");
+    CSafeString fresh;
+    sim::kernel::heap_fail_nth(1);
+    EXPECT_EQ(fresh.AssignMultiByte("abc", -1), 8u);
+    sim::kernel::heap_fail_off();
+    EXPECT_EQ(fresh.GetLength(), 0);
 }
 
 TEST_F(SafeStringTest, ReserveRefusesCapacitiesOfIntMaxBeforeAskingTheHeap)
@@ -80,6 +122,7 @@ TEST_F(SafeStringTest, StorageDecidesEqualityWithEmptyText)
 {
     CSafeString s;
     EXPECT_FALSE(s.Equals(TEXT(""), FALSE));
+    EXPECT_FALSE(s.StartsWith(TEXT("x"), FALSE));
     s.Assign(TEXT("x"), -1);
     s.Empty();
     EXPECT_TRUE(s.Equals(TEXT(""), FALSE));
@@ -90,6 +133,11 @@ TEST_F(SafeStringTest, StorageDecidesEqualityWithEmptyText)
     EXPECT_FALSE(s.StartsWith(TEXT("hello!"), FALSE));
     EXPECT_TRUE(s.Equals(TEXT("HELLO"), FALSE));
     EXPECT_FALSE(s.Equals(TEXT("hell"), TRUE));
+    EXPECT_FALSE(s.Equals(nullptr, FALSE));
+    EXPECT_TRUE(s.Equals(TEXT("hello"), TRUE));
+    EXPECT_FALSE(s.Equals(TEXT("hellO"), TRUE)) << "the last unit differs";
+    EXPECT_FALSE(s.Equals(TEXT("hello!"), TRUE));
+    EXPECT_TRUE(s.StartsWith(TEXT("hello"), TRUE));
 }
 
 TEST_F(SafeStringTest, MidCutsPieces)
@@ -165,6 +213,11 @@ TEST_F(SafeStringTest, ToNumberAcceptsDigitsOnly)
     const WCHAR embedded[] = {'4', '2', 0, '9'};
     EXPECT_EQ(CSafeString::ParseNumber(embedded, 4, &untouched), 0u);
     EXPECT_EQ(untouched, 42);
+    EXPECT_EQ(CSafeString::ParseNumber(embedded, 1, &untouched), 0u);
+    EXPECT_EQ(untouched, 4);
+    EXPECT_EQ(CSafeString::ParseNumber(TEXT("908"), -1, &untouched), 0u);
+    EXPECT_EQ(untouched, 908);
+    EXPECT_EQ(CSafeString::ParseNumber(TEXT("1"), -1, nullptr), 87u);
 }
 
 std::u16string Pieces(CSafeObjArray* array)
@@ -186,6 +239,8 @@ TEST_F(SafeStringTest, SplitDropsEmptyPieces)
     EXPECT_EQ(Pieces(words.Split(TEXT(""))), u" x  y |");
     EXPECT_EQ(Pieces(CSafeString::SplitText(TEXT("one \"two three\""), -1, nullptr, TRUE)),
               u"one|\"two three\"|");
+    EXPECT_EQ(Pieces(CSafeString::SplitText(TEXT("a b"), -1, TEXT(""), FALSE)), u"a b|");
+    EXPECT_EQ(CSafeString::SplitText(nullptr, 3, nullptr, FALSE), nullptr);
     CSafeString none;
     EXPECT_EQ(none.Split(TEXT(",")), nullptr);
 }
@@ -204,6 +259,7 @@ TEST_F(SafeStringTest, AppendFormatRetriesWithLargerBuffers)
     CSafeString s(TEXT("n="), -1);
     ASSERT_EQ(s.AppendFormat(TEXT("%s%04X"), TEXT("x"), 0x40au), 0u);
     EXPECT_EQ(TextOf(s), u"n=x040A");
+    EXPECT_EQ(s.AppendFormat(nullptr), 87u);
     // Growth is bounded: text that never fits ends the retries with an error.
     EXPECT_EQ(s.AppendFormat(TEXT("%*s"), 40000, TEXT("")), 87u);
     EXPECT_EQ(TextOf(s), u"n=x040A");
@@ -215,6 +271,10 @@ TEST_F(SafeStringTest, CopyToCutsAndTerminates)
     CSafeString s(TEXT("hello"), -1);
     EXPECT_EQ(s.CopyTo(out, 3), 0u);
     EXPECT_EQ(std::u16string(out, 4), std::u16string(u"he\0#", 4));
+    EXPECT_EQ(s.CopyTo(out, 0), 0u);
+    EXPECT_EQ(out[0], u'h');
+    EXPECT_EQ(s.CopyTo(out, 6), 0u);
+    EXPECT_EQ(std::u16string(out), u"hello");
     CSafeString none;
     EXPECT_EQ(none.CopyTo(out, 8), 0u);
     EXPECT_EQ(out[0], 0);
@@ -227,6 +287,12 @@ TEST_F(SafeStringTest, AllocationFailureLeavesTextIntactOrEmpty)
     sim::kernel::heap_fail_nth(1);
     EXPECT_EQ(s.Append(longer.c_str(), -1), 8u);
     EXPECT_EQ(TextOf(s), u"old");
+    // A length past what an int can add is refused before the heap is asked.
+    EXPECT_EQ(s.Append(TEXT("y"), INT_MAX - 3), 8u);
+    EXPECT_EQ(TextOf(s), u"old");
+    sim::kernel::heap_fail_nth(1);
+    EXPECT_EQ(s.AppendChar(u'!'), 0u) << "the block has room: no allocation";
+    EXPECT_EQ(TextOf(s), u"old!");
     sim::kernel::heap_fail_nth(1);
     EXPECT_EQ(s.Assign(longer.c_str(), -1), 8u);
     EXPECT_EQ(s.GetLength(), 0);
@@ -241,19 +307,23 @@ TEST_F(SafeStringTest, AllocationFailureLeavesTextIntactOrEmpty)
     sim::kernel::heap_fail_off();
 
     // Split either succeeds whole or gives nothing, at every failing allocation.
-    for (unsigned long n = 1;; ++n) {
-        SCOPED_TRACE(n);
-        CSafeString words(TEXT("a b c"), -1);
-        unsigned long before = sim::kernel::heap_allocation_count();
-        sim::kernel::heap_fail_nth(n);
-        CSafeObjArray* pieces = words.Split(nullptr);
-        bool injected = sim::kernel::heap_allocation_count() - before >= n;
-        sim::kernel::heap_fail_off();
-        if (!injected) {
-            EXPECT_EQ(Pieces(pieces), u"a|b|c|");
-            break;
+    for (const auto& [separators, whole] : {std::pair<const WCHAR*, const char16_t*>{nullptr, u"a|b|c|"},
+                                           {TEXT(""), u"a b c|"}}) {
+        for (unsigned long n = 1;; ++n) {
+            SCOPED_TRACE(testing::Message() << "allocation " << n << ", " << (separators ? "no" : "default")
+                                            << " separators");
+            CSafeString words(TEXT("a b c"), -1);
+            unsigned long before = sim::kernel::heap_allocation_count();
+            sim::kernel::heap_fail_nth(n);
+            CSafeObjArray* pieces = words.Split(separators);
+            bool injected = sim::kernel::heap_allocation_count() - before >= n;
+            sim::kernel::heap_fail_off();
+            if (!injected) {
+                EXPECT_EQ(Pieces(pieces), whole);
+                break;
+            }
+            EXPECT_EQ(pieces, nullptr);
         }
-        EXPECT_EQ(pieces, nullptr);
     }
 }
 

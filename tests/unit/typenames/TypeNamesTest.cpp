@@ -77,6 +77,32 @@ TEST_F(TypeNamesTest, TranslationsReplaceSingleNames)
     EXPECT_EQ(Name(3, 2), u"Blauzahn");
 }
 
+TEST_F(TypeNamesTest, EveryCodeReadsItsNumber)
+{
+    // Each type's number is 100 times the type, its listed subtypes follow it; the modem's
+    // subtypes from 3 on take 402 on. Every number gets its own text here.
+    const int kLastSubtype[] = {-1, 10, 2, 0, 9, 2, 5, 3};  // per type; 4 skips 2
+    std::string lines;
+    for (int n : {100, 200, 300, 400, 500, 600, 700, 800})
+        for (int k = 0; k <= 10; ++k)
+            lines += std::to_string(n + k) + "=#" + std::to_string(n + k) + "\n";
+    LoadTypes(lines);
+    for (DWORD type = 0; type <= 8; ++type) {
+        for (DWORD subtype = 0; subtype <= 11; ++subtype) {
+            SCOPED_TRACE(testing::Message() << "type " << type << ", subtype " << subtype);
+            std::string expected = "#800";
+            if (type >= 1 && type <= 7) {
+                expected = "#" + std::to_string(100 * type);
+                bool listed = subtype >= 1 && static_cast<int>(subtype) <= kLastSubtype[type] &&
+                              !(type == 4 && subtype == 2);
+                if (listed)
+                    expected += "/#" + std::to_string(100 * type + subtype - (type == 4 && subtype >= 3));
+            }
+            EXPECT_EQ(Name(type, subtype), Wide(expected));
+        }
+    }
+}
+
 TEST_F(TypeNamesTest, EmptyTextsFallBack)
 {
     LoadTypes("100=\n202=\n800=Unbekannt");
