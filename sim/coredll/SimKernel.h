@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "platform/win32.h"
 
@@ -60,6 +61,13 @@ void read_fail_nth(unsigned long n, DWORD error);
 void read_fail_off();
 // ReadFile calls on live handles so far: the range a read-failure sweep walks.
 unsigned long read_call_count();
+// Every CreateFileW that reached the file system, in order: the host path it named and 0,
+// or the error it failed with. What a device's file monitor would show; a reset forgets it.
+struct FileOpen {
+    std::string path;
+    DWORD error;
+};
+std::vector<FileOpen> file_opens();
 
 // ---- Modules and language --------------------------------------------------------
 

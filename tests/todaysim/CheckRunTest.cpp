@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 
 #include "ToolRun.h"
@@ -192,8 +193,14 @@ TEST(TodaysimCheck, ShippedTranslationsAreCleanAndFoundByTheirLanguages)
 
         const ToolRun checked = run_todaysim({"--check", path});
         EXPECT_EQ(checked.status, 0) << checked.err;
-        EXPECT_EQ(checked.out, path + ": 7 of 7 texts of [Main], 38 of 38 connection types translated; 0 error(s), "
-                                      "0 warning(s), 0 note(s)\n");
+        // The English file is the template: one note says it changes nothing.
+        EXPECT_EQ(checked.out, std::string(c.file) == "Linkory.0409.intl"
+                                   ? path + ":13: note: every text the file gives (45) equals the built-in English: the "
+                                            "item looks as it does without the file\n" +
+                                         path + ": all 45 texts given equal the built-in English; 0 error(s), 0 "
+                                                "warning(s), 1 note(s)\n"
+                                   : path + ": 7 of 7 texts of [Main], 38 of 38 connection types translated; 0 error(s), "
+                                            "0 warning(s), 0 note(s)\n");
         const LanguageFile file = read_language_file(slurp(path));
         const std::vector<json> drawn = checked.all("text");
         for (const Section& section : file.sections)
@@ -243,8 +250,9 @@ TEST(TodaysimCheck, TemplateIsTheShippedFileAndChangesNothing)
     const std::string path = temp_file("Linkory.0409.intl", written.out);
     const ToolRun checked = run_todaysim({"--check", path});
     EXPECT_EQ(checked.status, 0) << checked.out;
-    EXPECT_EQ(lines_of(checked.out).size(), 1u) << "only the statistics: " << checked.out;
-    EXPECT_NE(checked.out.find("7 of 7 texts of [Main], 38 of 38 connection types"), std::string::npos);
+    EXPECT_EQ(lines_of(checked.out).size(), 2u) << "one note and the statistics: " << checked.out;
+    EXPECT_NE(checked.out.find(": all 45 texts given equal the built-in English; 0 error(s), 0 warning(s), 1 note(s)"),
+              std::string::npos);
     // An empty file is ignored, so the item shows its built-in texts: the template's.
     const ToolRun builtin = run_todaysim({"--check", temp_file("Linkory.0409.empty", ""), "-q"});
     EXPECT_EQ(drawn_paints(checked), drawn_paints(builtin));
@@ -266,22 +274,27 @@ TEST(TodaysimCheck, ReportLinesAndExitStatus)
         {{"--check", data + "/hostile/odd_final_byte.intl", "--lang", "0409"}, 0, ":4: note: the file ends in a single byte"},
         // Characters the face of their line cannot draw, one error per text; a letter only the
         // bold face lacks counts in the header (line 4), not in a detail line (5); '&' and
-        // '%' keep their own messages, so there are five errors and one warning.
+        // '%' keep their own messages, and so does the TAB (a warning): four errors, two warnings.
         {{"--check", glyphs}, 1, "glyphs.intl:3: error: text 1 of [Main] holds 10 characters that the device's font "
                                  "(tahoma.ttf) has no glyph for: U+039A 'Κ', U+03B1 'α', U+03BC 'μ', U+03AF 'ί', U+03C3 "
                                  "'σ', U+03CD 'ύ', U+03BD 'ν', U+03B4 'δ', U+03B5 'ε', U+03B7 'η'; a device draws a box "
                                  "for each, in 'Καμία σύνδεση'"},
         {{"--check", glyphs}, 1, "glyphs.intl:4: error: text 2 of [Main] holds U+0403 'Ѓ', which the device's font "
                                  "(tahomabd.ttf) has no glyph for; a device draws a box for it, in 'Ѓ 3'"},
-        {{"--check", glyphs}, 1, "glyphs.intl:6: error: text 5 of [Main] holds U+0009, which"},
+        {{"--check", glyphs}, 1, "glyphs.intl:6: warning: text 5 of [Main] holds a TAB (U+0009), which the device draws as a box"},
         {{"--check", glyphs}, 1, "glyphs.intl:9: error: text 100 of [ConnType] holds U+1F600 '😀', which"},
-        {{"--check", glyphs}, 1, "; 5 error(s), 1 warning(s), 1 note(s)"},
+        {{"--check", glyphs}, 1, "; 4 error(s), 2 warning(s), 1 note(s)"},
         {{"--check", data + "/nowhere.intl"}, 2, "nowhere.intl: No such file"},
         {{"--check", data}, 2, "not a file"},
         {{"--check"}, 2, "needs a value"},
         {{"--check", data + "/translations/utf8.intl", "--dpi", "131"}, 2, "measures at 96, 131 and 192 dpi"},
         {{"--check", data + "/translations/utf8.intl", "--template", "x"}, 2, "cannot be combined"},
         {{"--template", "/nonexistent/dir/t.intl"}, 1, "/nonexistent/dir/t.intl"},
+        {{"--check", temp_file("amp.intl", utf16_file(u"[Main]\r\n5=&Typ\r\n")), "--lang", "0407"}, 1,
+         ":2: warning: a single '&' in text 5 of [Main] is not drawn: it underlines the next character instead (write "
+         "'&&' for an ampersand); the plug-in shows 'Typ: Cellular/GPRS' with 'T' underlined\n"},
+        {{"--check", temp_file("mian.intl", utf16_file(u"[Mian]\r\n2=Aktiv\r\n")), "--lang", "0407"}, 1,
+         ":2: error: once [Mian] is named [Main]: text 2 of [Main] must hold exactly one count conversion"},
     };
     const std::regex diagnostic("^[^:]+:[0-9]+: (error|warning|note): .+");
     for (const auto& c : cases) {
@@ -339,21 +352,21 @@ TEST(TodaysimCheck, ContactSheetShowsEachDensity)
                (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
     };
     // Three columns as wide as their screens (240 x 320 keeping its size) with margins of 8;
-    // the tallest column holds three labels of 18, the collapsed and the expanded item.
+    // under the title, the tallest column holds four labels of 18 and the item without
+    // connections, collapsed and expanded; the legend of the outlined lines closes it.
     EXPECT_EQ(be32(16), 8u + 240 + 8 + 327 + 8 + 480 + 8);
-    int collapsed = 0, expanded = 0, cyp = 0;
+    std::map<std::string, int> height;
+    int cyp = 0;
     for (const json& event : run.trace) {
         if (event.value("ev", "") == "poll")
             cyp = event.value("cyp", 0);
         if (event.value("ev", "") == "step" && event.value("step", "") == "png")
-            (event.value("path", "") == "collapsed" ? collapsed : expanded) = cyp;
+            height[event.value("path", "")] = cyp;
     }
-    EXPECT_EQ(be32(20), static_cast<unsigned>(3 * 18 + 4 * 8 + collapsed + expanded)) << "the 192-dpi column";
-    EXPECT_EQ(be32(20) + 18 + 8, static_cast<unsigned>((static_cast<unsigned char>(marked[20]) << 24) |
-                                                        (static_cast<unsigned char>(marked[21]) << 16) |
-                                                        (static_cast<unsigned char>(marked[22]) << 8) |
-                                                        static_cast<unsigned char>(marked[23])))
-        << "the legend";
+    ASSERT_EQ(height.size(), 3u);
+    EXPECT_EQ(be32(20), static_cast<unsigned>(8 + 18 + 8 + 4 * 18 + 3 * 8 + height["idle"] + height["collapsed"] +
+                                              height["expanded"] + 18 + 8))
+        << "the 192-dpi column";
     std::remove(sheet.c_str());
 }
 

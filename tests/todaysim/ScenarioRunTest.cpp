@@ -25,27 +25,38 @@ std::string write_scenario(const std::string& name, const std::string& text)
 }  // namespace
 
 // The scenario stages only Linkory.0007.intl: 0407 finds no file of its own and falls back
-// to the primary language, as does 0C07; 0409 falls back to 0009, which is missing.
+// to the primary language, as does 0C07; 0409 falls back to 0009, which is missing. A UTF-8
+// file under the name of the language is opened and refused, and the run says why.
 TEST(TodaysimRun, GermanLanguageFileWithFallbackToPrimaryLanguage)
 {
     struct Case {
         const char* lang;
         std::vector<std::string> texts;
+        std::string language_line;
+        std::string file = scenario("german.json");
     };
     const std::vector<std::string> german = {
         "Aktive Verbindungen: 2", "GPRS", "IP-Adresse: 10.0.0.5", "Typ: Mobilfunk/GPRS",
         "Verbunden mit: Das Internet", "WLAN zu Hause", "IP-Adresse: (keine)", "Typ: Netzwerkkarte/WLAN",
         "Verbunden mit: (unbekannt)"};
+    const std::string utf8 = write_scenario(
+        "utf8.json", R"({"language_files": {"Linkory.0407.intl": ")" LINKORY_SCENARIO_DIR R"(/../translations/utf8.intl"}})");
     const Case cases[] = {
-        {"", german},
-        {"0c07", german},
+        {"", german, "  language file Linkory.0007.intl loaded (Linkory.0407.intl not found)\n"},
+        {"0c07", german, "  language file Linkory.0007.intl loaded (Linkory.0C07.intl not found)\n"},
         {"0409", {"Active Connections: 2", "GPRS", "IP Address: 10.0.0.5", "Type: Cellular/GPRS",
                   "Connected to: Das Internet", "WLAN zu Hause", "IP Address: (none)", "Type: Network card/WiFi",
-                  "Connected to: (unknown)"}},
+                  "Connected to: (unknown)"},
+         "  no language file found (tried Linkory.0409.intl, Linkory.0009.intl): built-in English\n"},
+        {"0407", {"No active connections"},
+         "  Linkory.0407.intl found but refused: the file is UTF-8 or ASCII without a byte-order mark; a language "
+         "file must be UTF-16LE beginning with the byte-order mark FF FE (todaysim --check " LINKORY_SCENARIO_DIR
+         "/../translations/utf8.intl --lang 0407 says more); Linkory.0007.intl not found; built-in English shown\n",
+         utf8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lang);
-        std::vector<std::string> args = {"--scenario", scenario("german.json")};
+        std::vector<std::string> args = {"--scenario", c.file, "--text"};
         if (*c.lang) {
             args.push_back("--lang");
             args.push_back(c.lang);
@@ -53,6 +64,7 @@ TEST(TodaysimRun, GermanLanguageFileWithFallbackToPrimaryLanguage)
         ToolRun run = run_todaysim(args);
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.last_texts(), c.texts);
+        EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), c.language_line);
         expect_clean_unload(run);
     }
 }

@@ -17,11 +17,11 @@ Event paint(long width, long height)
     return e;
 }
 
-Event text(const char* s, long left, long top, long weight = 400)
+Event text(const char* s, long left, long top, long weight = 400, long bottom = 200)
 {
     Event e = make_event("text");
     e["text"] = s;
-    e["rect"] = rect_json(left, top, 238, 200);
+    e["rect"] = rect_json(left, top, 238, bottom);
     e["font"] = Event{{"height", -12}, {"weight", weight}};
     e["color"] = "#000000";
     return e;
@@ -57,6 +57,7 @@ TEST(TextView, ShowsTheLastPaintWithSymbolsInAsciiAndUnicode)
         icon(101, 2, 2, 16), text("Active Connections: 1", 28, 3, 700), frame(228, 2, 238, 12), icon(105, 228, 2, 10),
         text("GPRS line", 28, 18, 700), text("IP Address: 10.0.0.5", 28, 30),
         text("Type: Cellular/GPRS", 28, 40),  // below the 40-pixel client area: clipped
+        text("Connected to: Work", 28, 36, 400, 36),  // inside it, but in an empty rectangle
     };
     const std::string ascii = todaysim::render_text_view(events, {false, false});
     EXPECT_EQ(ascii,

@@ -2,6 +2,7 @@
 // The check's reading of language files, its report and the template, without a device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -156,6 +157,10 @@ TEST(TranslationCheck, EachProblemAtItsLine)
         {u"[Main]\r\n4294967301=a\r\n", 2, Severity::Error, "read as 5"},
         {u"[Main]\r\n6=Mit & ohne\r\n", 2, Severity::Warning, "'&&'"},
         {u"[Main]\r\n6=Mit && ohne\r\n", 0, Severity::Note, nullptr},
+        {u"[Main]\r\n6=Mit\tohne\r\n", 2, Severity::Warning, "a TAB (U+0009), which the device draws as a box"},
+        {u"[Main]\r\n6=Mit\x9Fohne\r\n", 2, Severity::Warning, "the control character U+009F"},
+        {u"[ConnType]\r\n102=GPRS\r\n100=Mobilfunk\r\n", 0, Severity::Note, nullptr},
+        {u"[ConnType]\r\n102=GPRS\r\n", 1, Severity::Note, "equals the built-in English"},
         {u"[Main]\r\n1=a\0b\r\n"s, 2, Severity::Warning, "NUL"},
         {u"[Main]\r\n7=\xD800x\r\n", 2, Severity::Warning, "surrogate"},
         {u"Notizen ohne Bedeutung\r\n[Main]\r\n1=a\r\n", 0, Severity::Note, nullptr},
@@ -193,7 +198,7 @@ TEST(TranslationCheck, HeaderFormatsAreTheOnesTheItemTakes)
     EXPECT_EQ(full, 100000u);
 }
 
-TEST(Template, HoldsEveryTextAndReadsBackSilently)
+TEST(Template, HoldsEveryTextAndReadsBackAsTheBuiltInEnglish)
 {
     const std::string bytes = language_template();
     const LanguageFile file = read_language_file(bytes);
@@ -207,8 +212,11 @@ TEST(Template, HoldsEveryTextAndReadsBackSilently)
     EXPECT_EQ(bytes.substr(bytes.size() - 4), std::string("\r\0\n\0", 4));
     for (const DroppedLine& line : file.dropped)
         EXPECT_EQ(line.why, Dropped::BeforeSection);
-    EXPECT_TRUE(diagnose(file, expected_paints(file), {}, "Linkory.0409.intl", 0x0409).empty());
-    EXPECT_EQ(statistics(file), "7 of 7 texts of [Main], 38 of 38 connection types translated");
+    const std::vector<Diagnostic> found = diagnose(file, expected_paints(file), {}, "Linkory.0409.intl", 0x0409);
+    ASSERT_EQ(found.size(), 1u) << messages(found);
+    EXPECT_EQ(found[0].severity, Severity::Note);
+    EXPECT_EQ(found[0].message, "every text the file gives (45) equals the built-in English: the item looks as it does without the file");
+    EXPECT_EQ(statistics(file), "all 45 texts given equal the built-in English");
 }
 
 TEST(Template, ShippedCopyIsTheToolsOutput)
@@ -328,4 +336,18 @@ TEST(TranslationCheck, TypeNamesFallBackAsTheItemDoes)
     EXPECT_EQ(rows.size(), conn_texts);
     for (const vocabulary::TypeRow& row : rows)
         EXPECT_NE(vocabulary::find(vocabulary::kConnType, row.number), nullptr) << row.number;
+}
+
+// The sheet outlines each drawn line by the worst diagnostic of the texts it is made of.
+TEST(TranslationCheck, DrawnLinesAreMarkedByTheirTexts)
+{
+    const LanguageFile file = read_language_file(utf16_file(u"[Main]\r\n5=Typ\tArt\r\n2=Aktiv: %s\r\n"));
+    const std::vector<Paint> expected = expected_paints(file);
+    const LineMarks marks = line_marks(file, expected, diagnose(file, expected, {}, "Linkory.0407.intl", 0x0407));
+    ASSERT_EQ(marks.size(), expected.size());
+    EXPECT_EQ(marks[kIdle], std::vector<Severity>{Severity::Note});
+    EXPECT_EQ(marks[kSamples][0], Severity::Error) << "the header, from text 2";
+    EXPECT_EQ(marks[kSamples][3], Severity::Warning) << "the first type line, from text 5";
+    EXPECT_EQ(std::count(marks[kSamples].begin(), marks[kSamples].end(), Severity::Warning), 3) << "a type line each";
+    EXPECT_EQ(std::count(marks[kSamples].begin(), marks[kSamples].end(), Severity::Note), 9);
 }

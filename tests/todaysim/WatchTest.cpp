@@ -46,6 +46,7 @@ TEST(TodaysimWatch, TerminalKeysAndEveryEnd)
                         LiveProcess::Output::Terminal);
         ASSERT_TRUE(run.wait_for_output("polls 1 |", 20)) << run.output() << run.errors();
         EXPECT_NE(run.output().find("[+]"), std::string::npos);
+        EXPECT_NE(run.output().find("| 240x320 | no language file: English | q quits"), std::string::npos) << run.output();
         termios during;
         ASSERT_EQ(tcgetattr(run.terminal(), &during), 0);
         EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u) << "keys are read one by one, unechoed";

@@ -41,6 +41,7 @@ struct Files {
     unsigned long reads = 0;
     unsigned long fail_read_at = 0;  // read number that fails; 0: none
     DWORD fail_read_error = 0;
+    std::vector<FileOpen> opens;
 };
 
 Files& files()
@@ -55,6 +56,7 @@ void reset_files()
     f.handles.for_each([](uintptr_t, const OpenFile& file) { ::close(file.fd); });
     f.handles.clear();
     f.fail_read_at = 0;
+    f.opens.clear();
 }
 
 const bool registered = (register_reset("files", reset_files), true);
@@ -122,6 +124,17 @@ bool conflicts(const OpenFile& open, DWORD access, DWORD share)
     return (open_reads && !(share & FILE_SHARE_READ)) || (reads && !(open.share & FILE_SHARE_READ));
 }
 
+HANDLE failed_open(const std::string& path, DWORD error)
+{
+    Files& f = files();
+    {
+        std::lock_guard<std::mutex> guard(f.lock);
+        f.opens.push_back({path, error});
+    }
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+}
+
 HANDLE refuse(const char* what, DWORD error)
 {
     sim::report_violation("CreateFileW", what);
@@ -165,6 +178,13 @@ unsigned long read_call_count()
     return f.reads;
 }
 
+std::vector<FileOpen> file_opens()
+{
+    Files& f = files();
+    std::lock_guard<std::mutex> guard(f.lock);
+    return f.opens;
+}
+
 }  // namespace sim::kernel
 
 using namespace sim::kernel;
@@ -193,15 +213,12 @@ HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_AT
         return INVALID_HANDLE_VALUE;
     }
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        SetLastError(open_error(errno, path));
-        return INVALID_HANDLE_VALUE;
-    }
+    if (fd < 0)
+        return failed_open(path, open_error(errno, path));
     struct stat info;
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
         ::close(fd);
-        SetLastError(ERROR_ACCESS_DENIED);
-        return INVALID_HANDLE_VALUE;
+        return failed_open(path, ERROR_ACCESS_DENIED);
     }
     Files& f = files();
     std::lock_guard<std::mutex> guard(f.lock);
@@ -212,9 +229,11 @@ HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_AT
     });
     if (shared_out) {
         ::close(fd);
+        f.opens.push_back({path, ERROR_SHARING_VIOLATION});
         SetLastError(ERROR_SHARING_VIOLATION);
         return INVALID_HANDLE_VALUE;
     }
+    f.opens.push_back({path, ERROR_SUCCESS});
     uintptr_t handle = f.handles.add(std::make_unique<OpenFile>(OpenFile{fd, info.st_dev, info.st_ino, access, share}));
     return reinterpret_cast<HANDLE>(handle);
 }

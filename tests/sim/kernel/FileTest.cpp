@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Read-only files: opening, errors, sharing, reading to the end, handles and read faults.
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,6 +32,9 @@ TEST_F(FileTest, ReadsToTheEndInShortPieces)
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     EXPECT_EQ(sim::kernel::live_file_handles(), 1u);
+    ASSERT_EQ(sim::kernel::file_opens().size(), 1u);
+    EXPECT_EQ(sim::kernel::file_opens()[0].path, dir + "/Linkory.\xC3\xA4.intl");
+    EXPECT_EQ(sim::kernel::file_opens()[0].error, 0u);
     const DWORD expected[] = {2, 2, 1, 0, 0};
     for (DWORD want : expected) {
         char buffer[2] = {};
@@ -66,6 +70,12 @@ TEST_F(FileTest, OpenFailuresGiveTheirErrors)
                   INVALID_HANDLE_VALUE);
         EXPECT_EQ(GetLastError(), c.error);
     }
+    // The device's record holds the opens that reached the file system, in order, with their errors.
+    const std::vector<sim::kernel::FileOpen> opens = sim::kernel::file_opens();
+    ASSERT_EQ(opens.size(), 4u);
+    EXPECT_EQ(opens[0].path, dir + "/absent.intl");
+    EXPECT_EQ(opens[1].error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(opens[3].error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
     // Root reads any file, so permissions can only be checked for other users.
     if (geteuid() != 0) {
         EXPECT_EQ(Open(locked), INVALID_HANDLE_VALUE);

@@ -106,6 +106,27 @@ bool has_prefix_ampersand(const std::u16string& text)
     return false;
 }
 
+std::u16string drawn_text(const std::u16string& text, size_t& underlined)
+{
+    std::u16string out;
+    underlined = std::u16string::npos;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && ++i < text.size() && text[i] != u'&' && underlined == std::u16string::npos)
+            underlined = out.size();
+        if (i < text.size())
+            out += text[i];
+    }
+    return out;
+}
+
+char16_t control_character(const std::u16string& text)
+{
+    for (char16_t c : text)
+        if ((c >= 0x01 && c < 0x20) || (c >= 0x7F && c <= 0x9F))
+            return c;
+    return 0;
+}
+
 bool has_unpaired_surrogate(const std::u16string& text)
 {
     for (size_t i = 0; i < text.size(); ++i) {

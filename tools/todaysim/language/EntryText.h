@@ -37,6 +37,15 @@ std::vector<std::u16string> conversions(const std::u16string& format);
 // A single '&', which a menu or label would take for a mnemonic ("&&" is a literal one).
 bool has_prefix_ampersand(const std::u16string& text);
 
+// A text as DrawText shows it without DT_NOPREFIX: "&&" one ampersand, a single '&' not
+// drawn but underlining the character after it, whose index in the result goes into
+// `underlined` (npos when none).
+std::u16string drawn_text(const std::u16string& text, size_t& underlined);
+
+// The first control character (U+0001 to U+001F, U+007F to U+009F), or 0; the device's font
+// draws each as a box.
+char16_t control_character(const std::u16string& text);
+
 // A UTF-16 surrogate without its other half.
 bool has_unpaired_surrogate(const std::u16string& text);
 

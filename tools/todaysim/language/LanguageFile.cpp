@@ -207,6 +207,33 @@ LanguageFile read_language_file(const std::string& bytes)
     return file;
 }
 
+const char* encoding_name(Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::Utf8Mark: return "UTF-8 (it begins with the UTF-8 mark EF BB BF)";
+    case Encoding::Utf8: return "UTF-8 or ASCII without a byte-order mark";
+    case Encoding::Utf16Be: return "UTF-16BE (it begins with FE FF)";
+    case Encoding::Utf16BeNoMark: return "UTF-16BE without a byte-order mark";
+    case Encoding::Utf16LeNoMark: return "UTF-16LE without its byte-order mark";
+    case Encoding::Unknown: return "neither UTF-8 nor UTF-16 text";
+    case Encoding::Utf16Le:
+    case Encoding::TooShort: break;
+    }
+    return nullptr;
+}
+
+std::string refusal(const LanguageFile& file)
+{
+    if (file.encoding == Encoding::TooShort)
+        return "the file has " + std::to_string(file.bytes) + " byte(s), too few for the byte-order mark FF FE";
+    if (const char* what = encoding_name(file.encoding))
+        return std::string("the file is ") + what +
+               "; a language file must be UTF-16LE beginning with the byte-order mark FF FE";
+    if (!file.refused.empty())
+        return "the plug-in refuses the file: " + file.refused;
+    return std::string();
+}
+
 bool language_of_name(const std::string& path, uint16_t& language)
 {
     const size_t slash = path.find_last_of('/');

@@ -66,6 +66,13 @@ struct LanguageFile {
 // Reads the file's bytes as the plug-in's loader does.
 LanguageFile read_language_file(const std::string& bytes);
 
+// What a file without the byte-order mark is, as the check names it ("UTF-8 (it begins
+// with ...)"); null for UTF-16LE with its mark and for a file too short to tell.
+const char* encoding_name(Encoding encoding);
+
+// Why the plug-in takes none of the file's texts, in the check's words; empty when it takes them.
+std::string refusal(const LanguageFile& file);
+
 // The language a file's name stands for ("Linkory.0407.intl": 0x0407); false if none.
 bool language_of_name(const std::string& path, uint16_t& language);
 

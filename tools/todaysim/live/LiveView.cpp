@@ -77,6 +77,14 @@ void LiveView::resume()
     }
 }
 
+void LiveView::preface(const std::string& lines)
+{
+    if (!enabled_ || !terminal_ || shown_)
+        return;
+    std::fputs(lines.c_str(), out_);
+    std::fflush(out_);
+}
+
 void LiveView::repaint(const std::string& view, const std::string& status, const std::string& stamp)
 {
     if (!enabled_)

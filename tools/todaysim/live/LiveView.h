@@ -46,6 +46,8 @@ public:
     LiveView(const LiveView&) = delete;
     LiveView& operator=(const LiveView&) = delete;
 
+    // Lines written once above the first view on a terminal, which the redraws leave alone.
+    void preface(const std::string& lines);
     // The item repainted: `view` (lines ending in '\n') replaces the one shown, with the
     // status line under it; off a terminal, `stamp` heads the block and the status is left out.
     void repaint(const std::string& view, const std::string& status, const std::string& stamp);

@@ -85,6 +85,7 @@ Watch::Watch(const Options& options, const Device& device, bool live) : options_
             throw;
         }
     }
+    screen_ = std::to_string(device.screen_width) + "x" + std::to_string(device.screen_height);
     terminal_ = isatty(STDOUT_FILENO) != 0;
     // A reader that has gone shows as an error on stdout in the loop, not as a SIGPIPE that
     // would end the process before the plug-in is unloaded.
@@ -113,6 +114,7 @@ void Watch::run(const WatchedRun& run)
         polls_ += event.value("ev", "") == "poll";
     // What the steps left on screen is the first picture of the watch.
     last_change_ = clock_time();
+    view_->preface(run_.about);
     if (window_) {
         show();
         run_window();
@@ -324,9 +326,9 @@ void Watch::show()
 std::string Watch::status() const
 {
     char text[160];
-    std::snprintf(text, sizeof text, "polls %lu | last change %s | %s up: %zu of %zu | q quits", polls_,
+    std::snprintf(text, sizeof text, "polls %lu | last change %s | %s up: %zu of %zu | ", polls_,
                   last_change_.c_str(), live_ ? "interfaces" : "connections", up_, connections_);
-    return text;
+    return text + screen_ + " | " + run_.language + " | q quits";
 }
 
 }  // namespace todaysim

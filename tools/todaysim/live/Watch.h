@@ -26,6 +26,8 @@ struct WatchedRun {
     size_t item = 0;
     EventLog* log = nullptr;
     std::function<void()> check_violations;
+    std::string about;     // the lines under the view, shown once above it
+    std::string language;  // the language file in a few words, for the status line
 };
 
 class Watch {
@@ -75,6 +77,7 @@ private:
     size_t seen_ = 0;                // events of the log already looked at
     std::string last_change_ = "-";
     size_t up_ = 0, connections_ = 0;
+    std::string screen_;             // "240x320"
 };
 
 }  // namespace todaysim

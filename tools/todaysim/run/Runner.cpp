@@ -17,6 +17,7 @@
 #include "tools/todaysim/device/SimRunDevice.h"
 #include "tools/todaysim/device/Staging.h"
 #include "tools/todaysim/live/Watch.h"
+#include "tools/todaysim/run/LanguageUse.h"
 #include "tools/todaysim/run/StepPlayer.h"
 #include "tools/todaysim/scenario/Failure.h"
 #include "tools/todaysim/show/TextView.h"
@@ -38,9 +39,12 @@ public:
 
 private:
     void print_text(const Device& device);
+    // The lines under the text view: the device, the connections and the language file.
+    std::string about(const Device& device) const;
 
     const Options& options_;
     const Scenario& scenario_;
+    LanguageUse language_;
 };
 
 void Run::print_text(const Device& device)
@@ -49,12 +53,16 @@ void Run::print_text(const Device& device)
     const char* codeset = nl_langinfo(CODESET);
     style.unicode = codeset && std::strcmp(codeset, "UTF-8") == 0;
     style.color = isatty(STDOUT_FILENO) && !std::getenv("NO_COLOR");
-    std::string text = render_text_view(log_.events(), style);
-    char settings[160];
-    std::snprintf(settings, sizeof settings, "  %d x %d dpi, UI font %s, language 0x%04X, ", device.dpi_x,
-                  device.dpi_y, device.font_size ? (std::to_string(*device.font_size) + " px").c_str() : "not set",
-                  device.language);
-    text += settings;
+    std::fputs((render_text_view(log_.events(), style) + about(device)).c_str(), stdout);
+}
+
+std::string Run::about(const Device& device) const
+{
+    char settings[200];
+    std::snprintf(settings, sizeof settings, "  screen %dx%d, %d x %d dpi, UI font %s, language 0x%04X, ",
+                  device.screen_width, device.screen_height, device.dpi_x, device.dpi_y,
+                  device.font_size ? (std::to_string(*device.font_size) + " px").c_str() : "not set", device.language);
+    std::string text = settings;
     if (scenario_.file.empty()) {
         size_t connected = 0;
         const sim::cellcore::Model model = sim::cellcore::current_model();
@@ -65,7 +73,7 @@ void Run::print_text(const Device& device)
     } else {
         text += "scenario " + scenario_.file + "\n";
     }
-    std::fputs(text.c_str(), stdout);
+    return text + "  " + language_.line + "\n";
 }
 
 int Run::go()
@@ -97,8 +105,10 @@ int Run::go()
     sequence.staged = staging.dll();
     sequence.scenario = &script;
     sequence.after_steps = [&] {
+        // The plug-in read its language file when it was loaded; the device saw which.
+        language_ = language_use(sim::kernel::file_opens(), staging.folder(), scenario_.language_files);
         if (watch) {
-            watch->run(WatchedRun{host_, item_, &log_, [this] { check_violations(); }});
+            watch->run(WatchedRun{host_, item_, &log_, [this] { check_violations(); }, about(device), language_.brief});
             reader_gone = watch->reader_gone();
             watch.reset();
         } else if (options_.png) {

@@ -79,7 +79,11 @@ std::string render_text_view(const std::vector<Event>& events, const TextViewSty
         const Event& rect = event["rect"];
         long top = rect_at(rect, 1);
         long line = std::abs(event["font"].value("height", 12L));
-        if (top >= client_height || event.value("text", "").empty())
+        // DrawText clips to its rectangle and the window to its client area: a line shows
+        // only where both leave room for it (after a tap the window keeps its old height
+        // until the host's next poll, and the lines below it are drawn into nothing).
+        const long bottom = std::min({rect_at(rect, 3), top + line, client_height});
+        if (std::max(top, 0L) >= bottom || event.value("text", "").empty())
             continue;
         Row& row = row_for(rows, top, top + line);
         row.pieces.push_back({rect_at(rect, 0), event.value("text", ""), event["font"].value("weight", 400L) >= 700});

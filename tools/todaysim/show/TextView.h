@@ -22,8 +22,9 @@ constexpr int kIconIdle = 5;
 constexpr int kIconExpand = 104;
 constexpr int kIconCollapse = 105;
 
-// Renders the events from the last "paint" event on ("text", "icon", "frame"); texts that
-// start below the painted client area were clipped away and are left out, as on screen.
+// Renders the events from the last "paint" event on ("text", "icon", "frame"); texts whose
+// rectangle leaves no room inside the painted client area were clipped away and are left
+// out, as on screen.
 // Returns a note instead of a box when the item was never painted.
 std::string render_text_view(const std::vector<Event>& events, const TextViewStyle& style);
 

@@ -40,11 +40,11 @@ inline const std::vector<Density>& densities()
     return kDensities;
 }
 
-// What one density showed: the three paints of expected_paints, and the two pictures.
+// What one density showed: the three paints of expected_paints, and the three pictures.
 struct DensityRun {
     Density density{96, 12};
     std::vector<std::vector<Drawn>> paints;
-    Picture collapsed, expanded;
+    Picture idle, collapsed, expanded;
 };
 
 enum class Severity { Error, Warning, Note };
@@ -76,8 +76,15 @@ int run_check(const Options& options);
 std::vector<DensityRun> draw_with(const std::string& dll, const std::string& file, uint16_t language,
                                   TraceWriter* trace, size_t& misuses);
 
-// One picture of the item: each density's collapsed and expanded views side by side.
-Picture contact_sheet(const std::vector<DensityRun>& runs);
+// How each drawn line fares in the report, per paint and line: the worst severity among
+// the diagnostics of the texts it is made of; Severity::Note for none.
+using LineMarks = std::vector<std::vector<Severity>>;
+LineMarks line_marks(const LanguageFile& file, const std::vector<Paint>& expected,
+                     const std::vector<Diagnostic>& diagnostics);
+
+// One picture of the item: under a title, each density's views without connections,
+// collapsed and expanded side by side, each line with an error or warning outlined.
+Picture contact_sheet(const std::vector<DensityRun>& runs, const std::string& title, const LineMarks& marks);
 
 }  // namespace todaysim::check
 

@@ -79,7 +79,8 @@ std::vector<Diagnostic> missing_glyphs(const LanguageFile& file, const std::vect
                         continue;
                     const std::vector<uint32_t> own = code_points(e->text);
                     for (uint32_t c : drawn.missing) {
-                        if (std::find(own.begin(), own.end(), c) == own.end())
+                        // A control character has a warning of its own.
+                        if (std::find(own.begin(), own.end(), c) == own.end() || c < 0x20 || (c >= 0x7F && c <= 0x9F))
                             continue;
                         Finding& finding = found[e];
                         if (finding.shown.empty())

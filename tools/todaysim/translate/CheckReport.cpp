@@ -33,6 +33,7 @@ public:
 private:
     void add(int line, Severity severity, std::string message) { out_.push_back({line, severity, std::move(message)}); }
     // What the plug-in drew for a text, read from the first density's run.
+    // With the '&' prefixes applied, as the screen shows it.
     std::string shown(const Source& source) const;
     std::string shown(PaintKind paint, size_t index) const;
     void entry(const std::u16string& section, const Entry& entry, const Entry* first);
@@ -52,7 +53,10 @@ std::string Report::shown(PaintKind paint, size_t index) const
     if (runs_.empty() || runs_[0].paints.size() <= static_cast<size_t>(paint) ||
         runs_[0].paints[paint].size() <= index)
         return "(nothing drawn)";
-    return quoted(runs_[0].paints[paint][index].text);
+    const std::string& text = runs_[0].paints[paint][index].text;
+    size_t underlined = 0;
+    const std::u16string drawn = drawn_text(utf16_from_utf8(text), underlined);
+    return quoted(drawn) + (underlined < drawn.size() ? " with " + quoted(drawn.substr(underlined, 1)) + " underlined" : "");
 }
 
 std::string Report::shown(const Source& source) const
@@ -75,30 +79,15 @@ void Report::encoding(const std::string& name, uint16_t language)
 {
     const std::string english = "the plug-in ignores the whole file and shows its English texts, " +
                                 shown(Source{kMain, 1}) + " and " + shown(Source{kMain, 2});
-    const char* what = nullptr;
-    switch (file_.encoding) {
-    case Encoding::Utf16Le:
-        break;
-    case Encoding::TooShort:
-        add(1, Severity::Error, "the file has " + std::to_string(file_.bytes) +
-                                    " byte(s), too few for the byte-order mark FF FE; " + english);
-        break;
-    case Encoding::Utf8Mark: what = "UTF-8 (it begins with the UTF-8 mark EF BB BF)"; break;
-    case Encoding::Utf8: what = "UTF-8 or ASCII without a byte-order mark"; break;
-    case Encoding::Utf16Be: what = "UTF-16BE (it begins with FE FF)"; break;
-    case Encoding::Utf16BeNoMark: what = "UTF-16BE without a byte-order mark"; break;
-    case Encoding::Utf16LeNoMark: what = "UTF-16LE without its byte-order mark"; break;
-    case Encoding::Unknown: what = "neither UTF-8 nor UTF-16 text"; break;
-    }
-    if (what)
-        add(1, Severity::Error, std::string("the file is ") + what +
-                                    "; a language file must be UTF-16LE beginning with the byte-order mark FF FE: " +
-                                    english);
+    if (file_.encoding == Encoding::TooShort)
+        add(1, Severity::Error, refusal(file_) + "; " + english);
+    else if (encoding_name(file_.encoding))
+        add(1, Severity::Error, refusal(file_) + ": " + english);
     if (file_.utf32_mark)
         add(1, Severity::Error, "the file looks like UTF-32LE (it begins with FF FE 00 00): the plug-in reads it as "
                                 "UTF-16LE with a NUL character after every character, so it finds no section and no text");
     if (!file_.refused.empty())
-        add(file_.refused_line, Severity::Error, "the plug-in refuses the file: " + file_.refused + "; it shows its English texts, " +
+        add(file_.refused_line, Severity::Error, refusal(file_) + "; it shows its English texts, " +
                                                      shown(Source{kMain, 1}) + " and " + shown(Source{kMain, 2}));
     if (file_.lone_byte && file_.refused.empty())
         add(file_.last_line, Severity::Note, "the file ends in a single byte after its last character; the plug-in ignores it");
@@ -265,6 +254,12 @@ void Report::text_in_use(const std::u16string& section, const Entry& e, const st
         add(e.line, Severity::Warning, "a single '&' in " + text +
                                            " is not drawn: it underlines the next character instead (write '&&' for an "
                                            "ampersand); the plug-in shows " + shown(source));
+    if (const char16_t c = control_character(e.text)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+        add(e.line, Severity::Warning, text + " holds " + (c == u'\t' ? "a TAB (U+0009)" : "the control character " + std::string(code)) +
+                                           ", which the device draws as a box: " + shown(source));
+    }
     if (has_unpaired_surrogate(e.text))
         add(e.line, Severity::Warning, text + " holds half of a surrogate pair (broken UTF-16), which shows as a "
                                               "replacement mark: " + shown(source));
@@ -349,6 +344,23 @@ void Report::lengths()
 
 }  // namespace
 
+namespace {
+
+// The texts the plug-in takes from the file, and how many of them are its built-in English.
+void given_texts(const LanguageFile& file, size_t& given, size_t& english)
+{
+    given = english = 0;
+    for (const vocabulary::Text& text : vocabulary::texts()) {
+        const Entry* e = file.find(text.section, text.number);
+        if (!e || e->text.empty())
+            continue;
+        ++given;
+        english += e->text == text.english;
+    }
+}
+
+}  // namespace
+
 std::vector<Diagnostic> diagnose(const LanguageFile& file, const std::vector<Paint>& expected,
                                  const std::vector<DensityRun>& runs, const std::string& file_name, uint16_t language)
 {
@@ -365,12 +377,24 @@ std::vector<Diagnostic> diagnose(const LanguageFile& file, const std::vector<Pai
     if (file.accepted)
         for (Diagnostic& d : missing_glyphs(file, expected, runs))
             all.push_back(std::move(d));
+    // Texts such as GPRS rightly stay as they are; only a file that changes none is worth a word.
+    size_t given = 0, english = 0;
+    given_texts(file, given, english);
+    if (given > 0 && english == given)
+        all.push_back({file.sections.front().line, Severity::Note,
+                       "every text the file gives (" + std::to_string(given) +
+                           ") equals the built-in English: the item looks as it does without the file"});
     std::stable_sort(all.begin(), all.end(), [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
     return all;
 }
 
 std::string statistics(const LanguageFile& file)
 {
+    size_t given = 0, english = 0;
+    given_texts(file, given, english);
+    if (given > 0 && english == given)
+        return "all " + std::to_string(given) + " texts given equal the built-in English";
+
     size_t main = 0, types = 0, main_all = 0, types_all = 0;
     for (const vocabulary::Text& text : vocabulary::texts()) {
         const bool is_main = text.section == std::u16string(kMain);
@@ -382,6 +406,29 @@ std::string statistics(const LanguageFile& file)
     }
     return std::to_string(main) + " of " + std::to_string(main_all) + " texts of [Main], " + std::to_string(types) +
            " of " + std::to_string(types_all) + " connection types translated";
+}
+
+LineMarks line_marks(const LanguageFile& file, const std::vector<Paint>& expected,
+                     const std::vector<Diagnostic>& diagnostics)
+{
+    std::map<int, Severity> worst;
+    for (const Diagnostic& d : diagnostics) {
+        auto [at, added] = worst.emplace(d.line, d.severity);
+        if (!added && d.severity < at->second)
+            at->second = d.severity;
+    }
+    LineMarks marks;
+    for (const Paint& paint : expected) {
+        marks.emplace_back(paint.size(), Severity::Note);
+        for (size_t i = 0; i < paint.size(); ++i)
+            for (const Source& source : paint[i].sources)
+                if (const Entry* e = file.find(source.section, source.number)) {
+                    auto found = worst.find(e->line);
+                    if (found != worst.end() && found->second < marks.back()[i])
+                        marks.back()[i] = found->second;
+                }
+    }
+    return marks;
 }
 
 std::string format_diagnostic(const std::string& path, const Diagnostic& d)

@@ -42,7 +42,7 @@ void measure(Drawn& drawn)
 }
 
 // Step indices whose last paint is each of the three paints.
-constexpr size_t kIdleStep = 0, kSamplesStep = 5, kTypesStep = 8;
+constexpr size_t kIdleStep = 0, kSamplesStep = 6, kTypesStep = 9;
 
 std::vector<Step> steps()
 {
@@ -57,11 +57,12 @@ std::vector<Step> steps()
     samples.connections = sample_connections();
     Step types = step(StepKind::Connections);
     types.connections = type_connections();
-    Step collapsed = step(StepKind::Png), expanded = step(StepKind::Png);
+    Step idle = step(StepKind::Png), collapsed = step(StepKind::Png), expanded = step(StepKind::Png);
+    idle.path = "idle";
     collapsed.path = "collapsed";
     expanded.path = "expanded";
     Step toggle = step(StepKind::Tap);
-    return {poll, samples, poll, collapsed, toggle, poll, expanded, types, poll};
+    return {poll, idle, samples, poll, collapsed, toggle, poll, expanded, types, poll};
 }
 
 class CheckRun : private StepPlayer {
@@ -102,7 +103,7 @@ void CheckRun::write_picture(const std::string& which)
         const auto row = screen.rgb.begin() + (static_cast<size_t>(r.top + y) * screen.width + r.left) * 3;
         item.rgb.insert(item.rgb.end(), row, row + static_cast<size_t>(item.width) * 3);
     }
-    (which == "collapsed" ? result_.collapsed : result_.expanded) = std::move(item);
+    (which == "idle" ? result_.idle : which == "collapsed" ? result_.collapsed : result_.expanded) = std::move(item);
 }
 
 // The texts of the last paint of each marked step, with their widths and room.

@@ -2,6 +2,8 @@
 // The contact sheet: the item collapsed and expanded at each density, side by side, each
 // picture labelled in the device's own font.
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 
 #include "sim/coredll/Sim.h"
 #include "sim/coredll/SimGdi.h"
@@ -15,7 +17,8 @@ namespace {
 constexpr uint32_t kPaper = 0xE8E8E8;
 constexpr int kMargin = 8;
 constexpr int kLabelHeight = 18;
-constexpr uint32_t kMark = 0xE02020;
+constexpr uint32_t kErrorMark = 0xE02020;
+constexpr uint32_t kWarningMark = 0xF08C00;
 
 // A label drawn on the simulated screen, which is then read back.
 Picture label(const std::string& text, int width, bool bold)
@@ -49,21 +52,26 @@ void paste(Picture& sheet, const Picture& piece, int x, int y)
                     piece.rgb[(static_cast<size_t>(row) * piece.width + col) * 3 + c];
 }
 
-// An outline around each line of the picture that the check found fault with.
-Picture marked(Picture picture, const std::vector<Drawn>& lines, size_t count, bool& any)
+// An outline around each of the first `count` lines that has a warning or an error.
+Picture marked(Picture picture, const std::vector<Drawn>& lines, const std::vector<Severity>& marks, size_t count,
+               bool& any)
 {
-    for (size_t i = 0; i < count && i < lines.size(); ++i) {
-        const Drawn& line = lines[i];
-        if (line.missing.empty() || picture.width <= 0 || picture.height <= 0)
+    for (size_t i = 0; i < count && i < lines.size() && i < marks.size(); ++i) {
+        if (marks[i] == Severity::Note || picture.width <= 0 || picture.height <= 0)
             continue;
         any = true;
+        const uint32_t colour = marks[i] == Severity::Error ? kErrorMark : kWarningMark;
+        const Drawn& line = lines[i];
         const long left = std::max(0L, line.left - 1), right = std::min<long>(picture.width - 1, line.right);
-        const long top = std::max(0L, line.top - 1), bottom = std::min<long>(picture.height - 1, line.bottom);
+        const long top = std::max(0L, line.top - 1);
+        const long bottom = std::min<long>(picture.height - 1, std::min(line.bottom, line.top + std::abs(line.font_height) + 2));
+        if (top > bottom)
+            continue;
         auto dot = [&](long x, long y) {
             const size_t at = (static_cast<size_t>(y) * picture.width + x) * 3;
-            picture.rgb[at] = kMark >> 16;
-            picture.rgb[at + 1] = (kMark >> 8) & 0xFF;
-            picture.rgb[at + 2] = kMark & 0xFF;
+            picture.rgb[at] = static_cast<uint8_t>(colour >> 16);
+            picture.rgb[at + 1] = static_cast<uint8_t>(colour >> 8);
+            picture.rgb[at + 2] = static_cast<uint8_t>(colour);
         };
         for (long x = left; x <= right; ++x) {
             dot(x, top);
@@ -79,48 +87,66 @@ Picture marked(Picture picture, const std::vector<Drawn>& lines, size_t count, b
 
 }  // namespace
 
-Picture contact_sheet(const std::vector<DensityRun>& runs)
+Picture contact_sheet(const std::vector<DensityRun>& runs, const std::string& title, const LineMarks& marks)
 {
+    // The pictures with their faulty lines outlined: the idle paint is the picture without
+    // connections, the sample connections' paint the expanded one, whose header is the collapsed one.
+    const std::vector<Drawn> none;
+    const std::vector<Severity> unmarked;
+    auto lines_of = [&](const DensityRun& run, size_t paint) -> const std::vector<Drawn>& {
+        return run.paints.size() > paint ? run.paints[paint] : none;
+    };
+    auto marks_of = [&](size_t paint) -> const std::vector<Severity>& {
+        return marks.size() > paint ? marks[paint] : unmarked;
+    };
+    bool any = false;
+    std::vector<std::vector<Picture>> pictures;
+    for (const DensityRun& run : runs)
+        pictures.push_back({marked(run.idle, lines_of(run, kIdle), marks_of(kIdle), 1, any),
+                            marked(run.collapsed, lines_of(run, kSamples), marks_of(kSamples), 1, any),
+                            marked(run.expanded, lines_of(run, kSamples), marks_of(kSamples), SIZE_MAX, any)});
+    static const char* const kLabels[] = {"no connection", "collapsed", "expanded"};
+
     Picture sheet;
     sheet.width = kMargin;
-    for (const DensityRun& run : runs) {
-        sheet.width += std::max(run.collapsed.width, run.expanded.width) + kMargin;
-        sheet.height = std::max(sheet.height, 3 * kLabelHeight + run.collapsed.height + run.expanded.height + 4 * kMargin);
+    int tallest = 0;
+    for (const std::vector<Picture>& column : pictures) {
+        int width = 0, height = kLabelHeight;
+        for (const Picture& picture : column) {
+            width = std::max(width, picture.width);
+            height += kLabelHeight + picture.height + kMargin;
+        }
+        sheet.width += width + kMargin;
+        tallest = std::max(tallest, height);
     }
-    // The sample connections' paint is the expanded picture; the collapsed one shows its header.
-    bool any = false;
-    std::vector<Picture> collapsed, expanded;
-    for (const DensityRun& run : runs) {
-        const std::vector<Drawn> none;
-        const std::vector<Drawn>& samples = run.paints.size() > kSamples ? run.paints[kSamples] : none;
-        collapsed.push_back(marked(run.collapsed, samples, 1, any));
-        expanded.push_back(marked(run.expanded, samples, samples.size(), any));
-    }
-    if (any)
-        sheet.height += kLabelHeight + kMargin;
+    const int top = kMargin + kLabelHeight + kMargin;
+    sheet.height = top + tallest + (any ? kLabelHeight : 0) + kMargin;
     sheet.rgb.assign(static_cast<size_t>(sheet.width) * sheet.height * 3, 0xE8);
+    paste(sheet, label(title, sheet.width - 2 * kMargin, true), kMargin, kMargin);
     int x = kMargin;
     for (size_t r = 0; r < runs.size(); ++r) {
-        const DensityRun& run = runs[r];
-        const int width = std::max(run.collapsed.width, run.expanded.width);
-        int y = kMargin;
-        const std::string title = std::to_string(run.density.dpi) + " dpi, UI font " +
-                                  std::to_string(run.density.font_size) + " px";
-        paste(sheet, label(title, width, true), x, y);
+        int width = 0;
+        for (const Picture& picture : pictures[r])
+            width = std::max(width, picture.width);
+        int y = top;
+        const std::string heading = std::to_string(runs[r].density.dpi) + " dpi, UI font " +
+                                    std::to_string(runs[r].density.font_size) + " px";
+        paste(sheet, label(heading, width, true), x, y);
         y += kLabelHeight;
-        paste(sheet, label("collapsed", width, false), x, y);
-        y += kLabelHeight;
-        paste(sheet, collapsed[r], x, y);
-        y += run.collapsed.height + kMargin;
-        paste(sheet, label("expanded", width, false), x, y);
-        y += kLabelHeight;
-        paste(sheet, expanded[r], x, y);
+        for (size_t k = 0; k < pictures[r].size(); ++k) {
+            paste(sheet, label(kLabels[k], width, false), x, y);
+            y += kLabelHeight;
+            paste(sheet, pictures[r][k], x, y);
+            y += pictures[r][k].height + kMargin;
+        }
         x += width + kMargin;
     }
-    if (any)
-        paste(sheet, label("Outlined in red: a line with a character the device's font has no glyph for",
+    if (any) {
+        const int legend_y = sheet.height - kMargin - kLabelHeight;
+        paste(sheet, label("Outlined: in red a line with an error, in orange one with a warning (see the report)",
                            sheet.width - 2 * kMargin, false),
-              kMargin, sheet.height - kLabelHeight - kMargin);
+              kMargin, legend_y);
+    }
     sim::reset_for_tests();
     return sheet;
 }
