@@ -28,20 +28,23 @@ endif()
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 
 # Wine's headers declare WCHAR as char16_t unless told that wchar_t is 16 bits, as it is
-# here; its inline _InterlockedCompareExchange128 collides with clang's builtin of that name.
+# here; the inline functions they define under names that clang takes as builtins
+# (LINKORY_WINE_INLINE_BUILTINS, set by each toolchain file) are renamed out of the way.
 # /GS-: no security-cookie runtime exists without the static C runtime. /Zc:threadSafeInit-:
 # function-local statics as the device's compilers make them, without the runtime's
 # initialisation lock.
 set(linkory_msvc_flags
   "-imsvc ${LINKORY_WINE_INCLUDE}/msvcrt -imsvc ${LINKORY_WINE_INCLUDE}/windows"
-  "/GS- /Zc:threadSafeInit- /EHsc -DWINE_UNICODE_NATIVE"
-  "-D_InterlockedCompareExchange128=linkory_wine_InterlockedCompareExchange128")
+  "/GS- /Zc:threadSafeInit- /EHsc -DWINE_UNICODE_NATIVE")
+foreach(builtin IN LISTS LINKORY_WINE_INLINE_BUILTINS)
+  list(APPEND linkory_msvc_flags "-D${builtin}=linkory_wine${builtin}")
+endforeach()
 string(JOIN " " linkory_msvc_flags ${linkory_msvc_flags})
 set(CMAKE_C_FLAGS_INIT "${linkory_msvc_flags}")
 set(CMAKE_CXX_FLAGS_INIT "${linkory_msvc_flags}")
 # Nothing of a C runtime is linked unless named; no manifest (no side-by-side assemblies).
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "/nodefaultlib /manifest:no")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "/nodefaultlib /manifest:no")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "/nodefaultlib /manifest:no ${LINKORY_MSVC_LINK_FLAGS}")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "/nodefaultlib /manifest:no ${LINKORY_MSVC_LINK_FLAGS}")
 
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

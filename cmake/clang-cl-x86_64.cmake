@@ -4,4 +4,5 @@
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(LINKORY_MSVC_TRIPLE x86_64-pc-windows-msvc)
 set(LINKORY_WINE_ARCH x86_64)
+set(LINKORY_WINE_INLINE_BUILTINS _InterlockedCompareExchange128)
 include(${CMAKE_CURRENT_LIST_DIR}/ClangClToolchain.cmake)
