@@ -35,7 +35,7 @@ set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 # initialisation lock.
 set(linkory_msvc_flags
   "-imsvc ${LINKORY_WINE_INCLUDE}/msvcrt -imsvc ${LINKORY_WINE_INCLUDE}/windows"
-  "/GS- /Zc:threadSafeInit- /EHsc -DWINE_UNICODE_NATIVE")
+  "/GS- /Zc:threadSafeInit- /EHsc -DWINE_UNICODE_NATIVE" ${LINKORY_MSVC_COMPILE_FLAGS})
 foreach(builtin IN LISTS LINKORY_WINE_INLINE_BUILTINS)
   list(APPEND linkory_msvc_flags "-D${builtin}=linkory_wine${builtin}")
 endforeach()

@@ -53,8 +53,8 @@ struct GuardFrame {
     EXCEPTION_REGISTRATION_RECORD registration;
 #endif
     // The thread's chain of handler records when the guard began. The dispatcher links a
-    // record of its own while it calls a handler (Wine does so on 64-bit too); the jump
-    // out of the handler leaves it behind, so the chain is put back first.
+    // record of its own while it calls a handler (Wine does so on 64-bit too); the return
+    // into the guard past the dispatcher may leave it behind, so the chain is put back.
     EXCEPTION_REGISTRATION_RECORD* chain;
 #if defined(__i386__)
     void* jump[5];
@@ -104,6 +104,7 @@ extern "C" __attribute__((used)) EXCEPTION_DISPOSITION NTAPI linkory_guard_handl
     RtlUnwindEx(establisher, reinterpret_cast<PVOID>(&linkory_guard_resume), record, NULL, context, NULL);
     return ExceptionContinueSearch;  // not reached: the unwind does not return
 #else
+    (void)context;
     GuardFrame* frame = static_cast<GuardFrame*>(establisher);
     RtlUnwind(&frame->registration, NULL, record, NULL);
     thread_block()->ExceptionList = frame->chain;
