@@ -50,13 +50,19 @@ cmake --build build/win32-sim --target todaysim win32_compare_tests
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-export -f host_of
-PRESETS="${presets[*]}" xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+# Each run as preset:host, for the script below.
+runs=""
+for preset in "${presets[@]}"; do
+  runs="$runs $preset:$(host_of "$preset")"
+done
+
+RUNS="$runs" xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   root=$1
   shift
   status=0
-  for preset in $PRESETS; do
-    host=$(host_of "$preset")
+  for run in $RUNS; do
+    preset=${run%%:*}
+    host=${run#*:}
     dll=""
     [ "$host" = "$preset" ] || dll="$root/build/$preset/bin/Linkory.dll"
     export WINEPREFIX="$root/build/$host/wineprefix"
