@@ -3,8 +3,8 @@ cmake_policy(SET CMP0057 NEW)
 # Checks a DLL's tables as llvm-readobj prints them. Arguments: READOBJ, FILE; FORMAT (the
 # readobj "Format:"); ORDINALS, exactly the exported ordinals, none with a name;
 # ALLOWED_IMPORTS, every imported DLL must be one of these; REQUIRED_IMPORTS, functions that
-# must be imported (from any of them).
-execute_process(COMMAND ${READOBJ} --coff-exports --coff-imports ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+# must be imported (from any of them); ICON_GROUPS, exactly these icon group resources.
+execute_process(COMMAND ${READOBJ} --coff-exports --coff-imports --coff-resources ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "${READOBJ} ${FILE} failed")
 endif()
@@ -42,6 +42,18 @@ foreach(required IN LISTS REQUIRED_IMPORTS)
     list(APPEND problems "no import of ${required}")
   endif()
 endforeach()
+
+set(groups "")
+if(dump MATCHES "Type: GROUP_ICON \\(ID 14\\)(.*)")
+  string(REGEX MATCHALL "\n    Name: \\(ID [0-9]+\\)" names "${CMAKE_MATCH_1}")
+  foreach(name IN LISTS names)
+    string(REGEX REPLACE "[^0-9]" "" number "${name}")
+    list(APPEND groups ${number})
+  endforeach()
+endif()
+if(NOT groups STREQUAL ICON_GROUPS)
+  list(APPEND problems "icon groups '${groups}', expected '${ICON_GROUPS}'")
+endif()
 
 if(problems)
   list(JOIN problems "\n  " text)
