@@ -35,10 +35,12 @@ bool RunGuarded(GuardedCall call, void* context)
 // GCC has no __try, so the guard registers a frame-based handler of its own, as __try does.
 // The system offers it an exception only after every deeper frame of the same thread has
 // declined it: a call that handles its own faults keeps them, a fault of another thread
-// never comes here, and every exception code is taken, RaiseException's included. The
-// handler jumps straight back into the guard. __builtin_setjmp/__builtin_longjmp restore
-// registers only: the CRT's longjmp would start an unwind through frames that the
-// exception has already abandoned.
+// never comes here, and every exception code is taken, RaiseException's included. Before it
+// returns into the guard the handler runs the unwind, as __except does, so that the frames
+// between the fault and the guard (system code reached through SendMessageW, a __finally)
+// clean up: on 64-bit RtlUnwindEx itself resumes the guard's frame, on 32-bit RtlUnwind
+// returns to the handler, which jumps back with __builtin_longjmp (registers only: the CRT's
+// longjmp would unwind a second time).
 namespace {
 
 // Exception flags of an unwind pass, which only asks frames to clean up.
@@ -51,10 +53,12 @@ struct GuardFrame {
     EXCEPTION_REGISTRATION_RECORD registration;
 #endif
     // The thread's chain of handler records when the guard began. The dispatcher links a
-    // record of its own while it calls a handler (Wine does so on 64-bit too); the jump
-    // out of the handler leaves it behind, so the chain is put back first.
+    // record of its own while it calls a handler (Wine does so on 64-bit too); the return
+    // into the guard past the dispatcher may leave it behind, so the chain is put back.
     EXCEPTION_REGISTRATION_RECORD* chain;
+#if defined(__i386__)
     void* jump[5];
+#endif
 };
 
 // The thread's information block, through its own address in it (NtCurrentTeb, without the
@@ -83,27 +87,36 @@ extern "C" __attribute__((used, noinline)) bool linkory_guard_invoke(GuardedCall
     }
 }
 
+#if defined(__x86_64__)
+// Where the unwind resumes the guard's frame (linkory_guard_enter, below).
+extern "C" void linkory_guard_resume();
+#endif
+
 extern "C" __attribute__((used)) EXCEPTION_DISPOSITION NTAPI linkory_guard_handler(EXCEPTION_RECORD* record,
-                                                                                  PVOID establisher, CONTEXT*,
-                                                                                  PVOID)
+                                                                                  PVOID establisher,
+                                                                                  CONTEXT* context, PVOID)
 {
     if (record->ExceptionFlags & kUnwindFlags)
         return ExceptionContinueSearch;
 #if defined(__x86_64__)
-    // The frame of linkory_guard_enter keeps the guard's address above its home space.
-    GuardFrame* frame = *reinterpret_cast<GuardFrame**>(static_cast<char*>(establisher) + 32);
+    // Back in linkory_guard_enter's frame after the call, with false for its result; the
+    // guard puts the chain back.
+    RtlUnwindEx(establisher, reinterpret_cast<PVOID>(&linkory_guard_resume), record, NULL, context, NULL);
+    return ExceptionContinueSearch;  // not reached: the unwind does not return
 #else
+    (void)context;
     GuardFrame* frame = static_cast<GuardFrame*>(establisher);
-#endif
+    RtlUnwind(&frame->registration, NULL, record, NULL);
     thread_block()->ExceptionList = frame->chain;
     __builtin_longjmp(frame->jump, 1);
+#endif
 }
 
 #if defined(__x86_64__)
 // 64-bit handlers come from the unwind tables: a small function whose table names the
-// guard's handler, between the guard and the call. Its frame: home space for the callee,
-// then the guard frame's address.
-extern "C" bool linkory_guard_enter(GuardedCall call, void* context, GuardFrame* frame);
+// guard's handler, between the guard and the call. Its frame: home space for the callee. The
+// unwind resumes at linkory_guard_resume with the frame as it was during the call.
+extern "C" bool linkory_guard_enter(GuardedCall call, void* context);
 __asm__(
     "\t.text\n"
     "\t.p2align 4\n"
@@ -114,9 +127,13 @@ __asm__(
     "\t.seh_stackalloc 40\n"
     "\t.seh_endprologue\n"
     "\t.seh_handler linkory_guard_handler, @except\n"
-    "\tmovq %r8, 32(%rsp)\n"
     "\tcall linkory_guard_invoke\n"
     "\tnop\n"
+    "\tjmp 1f\n"
+    "\t.globl linkory_guard_resume\n"
+    "linkory_guard_resume:\n"
+    "\txorl %eax, %eax\n"
+    "1:\n"
     "\taddq $40, %rsp\n"
     "\tret\n"
     "\t.seh_endproc\n");
@@ -124,19 +141,22 @@ __asm__(
 
 namespace {
 
+#if defined(__x86_64__)
+bool run_frame(GuardFrame*, GuardedCall call, void* context)
+{
+    return linkory_guard_enter(call, context);
+}
+#else
 __attribute__((noinline)) bool run_frame(GuardFrame* frame, GuardedCall call, void* context)
 {
     volatile bool completed = false;
     if (__builtin_setjmp(frame->jump) == 0) {
-#if defined(__x86_64__)
-        completed = linkory_guard_enter(call, context, frame);
-#else
         thread_block()->ExceptionList = &frame->registration;
         completed = linkory_guard_invoke(call, context);
-#endif
     }
     return completed;
 }
+#endif
 
 }  // namespace
 

@@ -42,7 +42,6 @@ struct BlockHeader {
 
 // A multiple of every fundamental alignment, so the default alignment survives it.
 const size_t kHeaderSize = 16;
-C_ASSERT(sizeof(BlockHeader) <= kHeaderSize);
 
 void* Allocate(size_t size, size_t align, ULONG_PTR kind)
 {
@@ -73,6 +72,9 @@ void Release(void* block)
 }
 
 }  // namespace
+
+// Outside the unnamed namespace: Wine's C_ASSERT declares a function, unused in there.
+C_ASSERT(sizeof(BlockHeader) <= kHeaderSize);
 
 void* operator new(size_t size) HEAP_MAY_THROW
 {

@@ -254,3 +254,65 @@ TEST(WineFaultGuard, AnotherThreadsFaultIsNotTheGuardsToTake)
     CloseHandle(shared.inGuard);
     CloseHandle(shared.faulted);
 }
+
+namespace {
+
+// A frame between the guard and the fault with a handler of its own, as a __finally or the
+// system's window-message code has: it must be called for the unwind when the guard takes the
+// fault.
+volatile LONG betweenUnwound = 0;
+
+extern "C" __attribute__((used)) EXCEPTION_DISPOSITION NTAPI test_between_handler(EXCEPTION_RECORD* record, PVOID,
+                                                                                 CONTEXT*, PVOID)
+{
+    if (record->ExceptionFlags & EXCEPTION_UNWINDING)
+        ++betweenUnwound;
+    return ExceptionContinueSearch;
+}
+
+#if defined(__x86_64__)
+extern "C" void test_call_between(void (*call)());
+__asm__(
+    "\t.text\n"
+    "\t.p2align 4\n"
+    "\t.def test_call_between; .scl 2; .type 32; .endef\n"
+    "\t.seh_proc test_call_between\n"
+    "test_call_between:\n"
+    "\tsubq $40, %rsp\n"
+    "\t.seh_stackalloc 40\n"
+    "\t.seh_endprologue\n"
+    "\t.seh_handler test_between_handler, @except, @unwind\n"
+    "\tcall *%rcx\n"
+    "\tnop\n"
+    "\taddq $40, %rsp\n"
+    "\tret\n"
+    "\t.seh_endproc\n");
+#else
+__attribute__((noinline)) void test_call_between(void (*call)())
+{
+    NT_TIB* block;
+    __asm__("movl %%fs:0x18, %0" : "=r"(block));
+    EXCEPTION_REGISTRATION_RECORD record;
+    record.Next = block->ExceptionList;
+    record.Handler = test_between_handler;
+    block->ExceptionList = &record;
+    call();
+    block->ExceptionList = record.Next;
+}
+#endif
+
+void no_fault() {}
+
+}  // namespace
+
+TEST(WineFaultGuard, FramesBetweenTheFaultAndTheGuardAreUnwound)
+{
+    betweenUnwound = 0;
+    EXPECT_FALSE(RunGuardedCall([] { test_call_between(read_wild); }));
+    EXPECT_EQ(betweenUnwound, 1);
+    EXPECT_TRUE(RunGuardedCall([] { test_call_between(no_fault); }));
+    EXPECT_EQ(betweenUnwound, 1) << "a call that returned was unwound";
+    int runs = 0;
+    EXPECT_TRUE(RunGuardedCall([&] { ++runs; }));
+    EXPECT_EQ(runs, 1);
+}

@@ -132,10 +132,15 @@ PairRun run_pair(const std::string& scenario, const std::string& locale)
         env.push_back("WINEDEBUG=-all");
     if (!locale.empty())
         env.push_back("LC_ALL=" + locale);
-    pair.wine = finish(spawn({"wine", win32_build_dir() + "/bin/todaysim.exe", "--scenario", "Z:" + scenario, "--trace", "Z:" + wine + ".jsonl",
-                              "--png", "Z:" + wine + ".png", "-q"},
-                             wine + ".err", env),
-                       wine);
+    std::vector<std::string> argv = {"wine", win32_build_dir() + "/bin/todaysim.exe", "--scenario", "Z:" + scenario,
+                                     "--trace", "Z:" + wine + ".jsonl", "--png", "Z:" + wine + ".png", "-q"};
+    // LINKORY_WIN32_DLL: another build's Linkory.dll (the Microsoft-mode one) in this host.
+    const char* dll = std::getenv("LINKORY_WIN32_DLL");
+    if (dll && *dll) {
+        argv.push_back("--dll");
+        argv.push_back(std::string("Z:") + dll);
+    }
+    pair.wine = finish(spawn(argv, wine + ".err", env), wine);
     return pair;
 }
 

@@ -4,6 +4,8 @@
 // toggle box and highlight in the Wine picture where the simulated build puts them.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "RunPair.h"
 
 namespace {
@@ -85,6 +87,9 @@ TEST(WineAgainstSimulator, HostEventsAreTheSame)
         const PairRun run = run_pair(c.scenario, c.locale);
         ASSERT_EQ(run.sim.status, 0) << run.sim.err;
         ASSERT_EQ(run.wine.status, 0) << run.wine.err;
+        // Another build's Linkory.dll, when named, is the one the Win32 host loaded.
+        if (const char* dll = std::getenv("LINKORY_WIN32_DLL"); dll && *dll)
+            EXPECT_EQ(last_event(run.wine.trace, "load").value("dll", ""), std::string("Z:") + dll);
         const std::vector<json> sim = host_events(run.sim.trace), wine = host_events(run.wine.trace);
         EXPECT_GT(sim.size(), 5u) << "the simulated run recorded too little to compare";
         EXPECT_TRUE(same_events(sim, wine));
