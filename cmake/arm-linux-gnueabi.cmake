@@ -15,8 +15,9 @@ if(NOT LINKORY_ARM_SYSROOT)
   set(LINKORY_ARM_SYSROOT ${linkory_source}/build/arm-sysroot)
 endif()
 set(LINKORY_ARM_SYSROOT ${LINKORY_ARM_SYSROOT} CACHE PATH "armel sysroot (scripts/arm-sysroot.sh makes it)")
-# try_compile projects see the finished root; only the top-level configure makes it.
-if(NOT EXISTS ${LINKORY_ARM_SYSROOT}/.complete AND NOT CMAKE_IN_TRY_COMPILE)
+# try_compile projects see the finished root; the top-level configure makes it, or finds it
+# up to date at once.
+if(NOT CMAKE_IN_TRY_COMPILE)
   execute_process(COMMAND ${linkory_source}/scripts/arm-sysroot.sh ${LINKORY_ARM_SYSROOT} RESULT_VARIABLE made)
   if(NOT made EQUAL 0)
     message(FATAL_ERROR "the armel sysroot could not be made in ${LINKORY_ARM_SYSROOT}")

@@ -10,7 +10,7 @@
 # armel alone, so the machine needs no extra architecture, no root and no change to its apt
 # lists; only its sources and keys are read. The C and C++ runtimes are the cross
 # toolchain's (/usr/arm-linux-gnueabi/lib), linked in where the armel loader looks for them.
-# Safe to run again: a finished sysroot is left as it is.
+# Safe to run again: a sysroot made by this version of the script is left as it is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,9 +27,11 @@ packages=(
   nlohmann-json3-dev
 )
 
-if [ -f "$stamp" ]; then
+version=$(sha256sum "$0" | cut -d' ' -f1)
+if [ "$(cat "$stamp" 2>/dev/null)" = "$version" ]; then
   exit 0
 fi
+rm -f "$stamp"
 if [ ! -e "$cross/ld-linux.so.3" ]; then
   echo "arm-sysroot: $cross/ld-linux.so.3 is missing (Debian: g++-arm-linux-gnueabi)" >&2
   exit 1
@@ -76,10 +78,17 @@ done
 mkdir -p "$root/etc"
 : >"$root/etc/ld.so.cache"
 
+# fontconfig in an armel program writes caches of its own format. qemu-arm -L opens a file
+# under the root first, so the armel programs read this copy of the machine's fonts.conf,
+# whose caches are kept here instead of in /var/cache/fontconfig or the user's home.
+mkdir -p "$root/etc/fonts" "$root/var/cache/fontconfig"
+sed -E 's#<cachedir[^>]*>[^<]*</cachedir>##; s#^</fontconfig>#\t<cachedir>'"$root"'/var/cache/fontconfig</cachedir>\n</fontconfig>#' \
+  /etc/fonts/fonts.conf >"$root/etc/fonts/fonts.conf"
+
 # What the traces measure text with: the same FreeType on both sides, or a note why not.
 version_of() { dpkg-deb -f "$1" Version; }
 arm_freetype=$(version_of "$(ls "$root"/debs/libfreetype6_*.deb)")
 host_freetype=$(dpkg-query -W -f='${Version}' libfreetype6:amd64 2>/dev/null || echo none)
 echo "arm-sysroot: FreeType $arm_freetype (armel), $host_freetype (this machine)"
 echo "$arm_freetype" >"$root/.freetype-version"
-touch "$stamp"
+echo "$version" >"$stamp"
