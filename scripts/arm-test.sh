@@ -56,12 +56,13 @@ done
 arm-linux-gnueabi-readelf -h "$arm_bin/Linkory.dll" | grep -q 'Type:.*DYN' || fail "Linkory.dll is no shared object"
 plugin_objects=$(find build/arm/entry build/arm/framework build/arm/connections build/arm/intl build/arm/support \
   -name '*.o' ! -name '*module_tables*')
+[ -n "$plugin_objects" ] || fail "no plug-in objects under build/arm"
 for object in $plugin_objects; do
   arm-linux-gnueabi-readelf -A "$object" | grep -q 'Tag_ABI_PCS_wchar_t: 2' ||
     fail "$object does not use 2-byte wchar_t"
 done
 
-# One row per run: a name, then todaysim's arguments (paths from the repository root).
+# One row per run: a name, then todaysim's arguments (absolute paths, without spaces).
 cases=()
 for scenario in tests/data/scenarios/*.json; do
   cases+=("$(basename "$scenario" .json)|--scenario $PWD/$scenario")
