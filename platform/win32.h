@@ -577,6 +577,7 @@ int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 
 // The records the plug-in shares with the platform, at the device's sizes and offsets.
 C_ASSERT(sizeof(WCHAR) == 2);
+C_ASSERT((WCHAR)-1 > 0);  // unsigned, as char16_t is: the two are one type in memory
 C_ASSERT(sizeof(TEXT("")) == sizeof(WCHAR));
 C_ASSERT(sizeof(GUID) == 16);
 C_ASSERT(sizeof(RECT) == 16);

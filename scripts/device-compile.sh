@@ -7,12 +7,13 @@
 # a 32-bit PE object). Nothing links: there is no Windows CE linker or SDK here.
 #
 # Each compile is exactly what anyone can type from the repository root, for example
-#   arm-linux-gnueabi-g++ -std=c++98 -fshort-wchar -marm -march=armv5te -I. -c FILE
+#   arm-linux-gnueabi-g++ -std=c++98 -fshort-wchar -fsigned-char -marm -march=armv5te -I. -c FILE
 # with -Wall -Wextra -pedantic added (and -o to keep the objects in build/device).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-arm=(arm-linux-gnueabi-g++ -std=c++98 -fshort-wchar -marm -march=armv5te -I.)
+# char is signed with the device's (Microsoft's) compilers, unsigned in ARM's own ABI.
+arm=(arm-linux-gnueabi-g++ -std=c++98 -fshort-wchar -fsigned-char -marm -march=armv5te -I.)
 x86=(i686-w64-mingw32-g++ -std=c++98 -I.)
 warnings=(-Wall -Wextra -pedantic)
 out=build/device

@@ -37,6 +37,9 @@ test_packages=(
   python3-clang-14 gcovr
   # The plug-in compiled as C++98 for the device's processor class (ARM) and for 32-bit Win32.
   g++-arm-linux-gnueabi binutils-arm-linux-gnueabi g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  # That ARM code run: todaysim and Linkory.dll built for armel run under qemu-user (the armel
+  # libraries come from scripts/arm-sysroot.sh, not from the machine); pictures compared in Python.
+  qemu-user python3
   # Wine's 32-bit half for the 32-bit Win32 build's tier: i386 packages, with the X extensions
   # the 64-bit half has, so that both draw alike.
   wine32:i386 libxrender1:i386 libxrandr2:i386 libxfixes3:i386 libxi6:i386

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds the test preset (ASan + UBSan) and runs every test, then the Wine tier (the Win32
-# build under Wine, compared with the simulated device).
+# Builds the test preset (ASan + UBSan) and runs every test, then the ARM tier (the plug-in
+# and the simulated device as ARM code under qemu-arm) and the Wine tier (the Win32 build
+# under Wine), each compared with the simulated device.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +19,8 @@ cmake --preset default
 cmake --build --preset default --target todaysim Linkory
 valgrind --tool=memcheck --leak-check=full --errors-for-leak-kinds=definite --error-exitcode=1 \
   build/default/bin/todaysim --scenario tests/reliability/valgrind.json -q --png build/default/memcheck.png
+# The same runs as ARMv5TE code under qemu-arm, against this x86-64 build's traces.
+scripts/arm-test.sh build/default/bin
 scripts/win32-test.sh "$@"
 # The mutation tool's own tests and a short pass over one small file: the tool works (the
 # full pass is scripts/mutate.sh).

@@ -72,7 +72,7 @@ std::recursive_mutex& gdi_lock();
 GdiState& state();
 
 inline uintptr_t handle_value(const void* h) { return reinterpret_cast<uintptr_t>(h); }
-inline unsigned handle_tag(const void* h) { return static_cast<unsigned>(handle_value(h) >> 40); }
+inline unsigned handle_tag(const void* h) { return sim::handle_tag(handle_value(h)); }
 
 // Framebuffer pixels are 0x00RRGGBB; COLORREF is 0x00BBGGRR.
 inline uint32_t to_pixel(COLORREF c)

@@ -83,7 +83,7 @@ void fill_stock(StockTable& table)
 
 HGDIOBJ stock_handle(int index)
 {
-    return reinterpret_cast<HGDIOBJ>((static_cast<uintptr_t>(kStockTag) << 40) | static_cast<uintptr_t>(index + 1));
+    return reinterpret_cast<HGDIOBJ>(sim::tagged_handle(kStockTag, static_cast<uintptr_t>(index + 1)));
 }
 
 std::string hex(const void* h)
@@ -119,7 +119,7 @@ GdiObject* find_object(HGDIOBJ obj)
 {
     uintptr_t value = handle_value(obj);
     if (handle_tag(obj) == kStockTag) {
-        uintptr_t index = (value & 0xFFFFFFFFFFull) - 1;
+        uintptr_t index = sim::handle_low(value) - 1;
         if (index < static_cast<uintptr_t>(kStockCount) && stock().present[index])
             return &stock().entries[index];
         return nullptr;

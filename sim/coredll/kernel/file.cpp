@@ -235,6 +235,11 @@ HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_AT
     }
     f.opens.push_back({path, ERROR_SUCCESS});
     uintptr_t handle = f.handles.add(std::make_unique<OpenFile>(OpenFile{fd, info.st_dev, info.st_ino, access, share}));
+    if (!handle) {
+        ::close(fd);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return INVALID_HANDLE_VALUE;
+    }
     return reinterpret_cast<HANDLE>(handle);
 }
 

@@ -148,6 +148,10 @@ extern "C" HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
     window->menu = menu;
     window->instance = instance;
     const HWND hwnd = to_hwnd(state().windows.add(std::move(window)));
+    if (!hwnd) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     ++cls->windows;
     if (Window* p = peek_window(parent))
         p->children.push_back(hwnd);
