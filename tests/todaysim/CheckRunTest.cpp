@@ -230,7 +230,10 @@ TEST(TodaysimCheck, ShippedTranslationsAreCleanAndFoundByTheirLanguages)
             EXPECT_EQ(shown.status, 0) << shown.err;
             const std::string want = language == c.english ? std::string("Active Connections: 2")
                                                            : utf8_from_utf16(header.c_str(), header.size());
-            EXPECT_NE(shown.out.find("│ ◉ " + want + " "), std::string::npos) << shown.out;
+            // The header row, in a UTF-8 locale or not: "│ ◉ " or "| * " before it.
+            EXPECT_TRUE(shown.out.find("│ ◉ " + want + " ") != std::string::npos ||
+                        shown.out.find("| * " + want + " ") != std::string::npos)
+                << shown.out;
         }
         std::filesystem::remove_all(folder);
     }

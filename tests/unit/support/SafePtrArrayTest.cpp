@@ -18,7 +18,7 @@ class SafePtrArrayTest : public SimFixture {};
 
 void* P(int n)
 {
-    static char slots[64];
+    static char slots[256];
     return &slots[n];
 }
 
