@@ -19,12 +19,12 @@ root=$(mkdir -p "$root" && cd "$root" && pwd)
 stamp=$root/.complete
 cross=/usr/arm-linux-gnueabi/lib
 
-# Runtime and development packages; arch-independent ones (nlohmann-json) come along so
+# Runtime and development packages; arch-independent ones (nlohmann-json, CLI11) come along so
 # that the cross build finds every package under the one root.
 packages=(
   libfreetype6 libfreetype-dev libbrotli1 libbrotli-dev libpng16-16 libpng-dev zlib1g zlib1g-dev
   libfontconfig1 libfontconfig-dev libexpat1 libexpat1-dev libuuid1 uuid-dev
-  nlohmann-json3-dev
+  nlohmann-json3-dev libcli11-dev
 )
 
 version=$(sha256sum "$0" | cut -d' ' -f1)
