@@ -23,6 +23,13 @@
 #include "tools/todaysim/show/TextView.h"
 
 namespace todaysim {
+
+bool unicode_locale()
+{
+    const char* codeset = nl_langinfo(CODESET);
+    return codeset && std::strcmp(codeset, "UTF-8") == 0;
+}
+
 namespace {
 
 double monotonic_seconds()
@@ -30,12 +37,6 @@ double monotonic_seconds()
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
-bool unicode_locale()
-{
-    const char* codeset = nl_langinfo(CODESET);
-    return codeset && std::strcmp(codeset, "UTF-8") == 0;
 }
 
 // A viewer that reloads the file never sees it half-written.

@@ -18,6 +18,9 @@
 
 namespace todaysim {
 
+// Whether the terminal takes UTF-8: box-drawing characters and symbols, or plain ASCII.
+bool unicode_locale();
+
 class ScreenWindow;
 
 // What a watch continues: the host with the item loaded, the run's log and its check for misuse.

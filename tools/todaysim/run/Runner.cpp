@@ -2,7 +2,6 @@
 // One run of the plug-in in the simulated Today host, step by step.
 #include "tools/todaysim/run/Runner.h"
 
-#include <langinfo.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,8 +49,7 @@ private:
 void Run::print_text(const Device& device)
 {
     TextViewStyle style;
-    const char* codeset = nl_langinfo(CODESET);
-    style.unicode = codeset && std::strcmp(codeset, "UTF-8") == 0;
+    style.unicode = unicode_locale();
     style.color = isatty(STDOUT_FILENO) && !std::getenv("NO_COLOR");
     std::fputs((render_text_view(log_.events(), style) + about(device)).c_str(), stdout);
 }
