@@ -28,8 +28,9 @@ TYPED_TEST(HandleTableTest, TagsKeepTablesApartAndHandlesFitTheLayout)
     EXPECT_EQ(windows.get(dc), nullptr) << "the same slot and generation, another tag";
     EXPECT_EQ(dcs.get(window), nullptr);
     EXPECT_EQ(window >> TypeParam::kTagShift, 0x57u);
-    if (TypeParam::kTagShift == 24)
+    if (TypeParam::kTagShift == 24) {
         EXPECT_LE(dc, uintptr_t(0xFFFFFFFF));
+    }
 }
 
 TYPED_TEST(HandleTableTest, GenerationsWrapWithinTheirBitsAndSkipZero)

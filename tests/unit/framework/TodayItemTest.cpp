@@ -227,8 +227,9 @@ TEST_F(TodayItem, BackgroundIsWatermarkHighlightOrCustom)
             ASSERT_EQ(host->Requests().size(), 1u);
             EXPECT_EQ(host->Requests()[0].msg, c.request);
             EXPECT_EQ(host->Requests()[0].wParam, c.request == TODAYM_GETCOLOR ? TODAYCOLOR_HIGHLIGHT : 0u);
-            if (c.request == TODAYM_GETCOLOR)
+            if (c.request == TODAYM_GETCOLOR) {
                 EXPECT_EQ(host->Requests()[0].lParam, 0);
+            }
         }
         if (c.request == TODAYM_DRAWWATERMARK) {
             const TODAYDRAWWATERMARKINFO& info = host->Requests()[0].watermark;
