@@ -11,8 +11,8 @@ libclang, writes one copy of the tree whose plug-in sources hold every mutant be
 switch (mutant schemata), builds it once, checks the unmutated suite passes on it, maps each
 test to the mutants it reaches (one traced run per test), then runs each mutant against the
 tests that reach it, stopping at the first failure, with a time limit a few times the
-unmutated run (a hang counts as caught). --matrix drops the time limit and the early stop
-and records every test that catches each mutant. --sample mutates one small file against
+unmutated run (a hang counts as caught). --matrix drops the early stop and records every
+test that catches each mutant, each test run alone under its own limit. --sample mutates one small file against
 its unit tests: a check that the tool works, for the test command.
 """
 import argparse
@@ -39,6 +39,8 @@ PLUGIN = ['entry', 'framework', 'connections', 'intl', 'support']
 TEST_BINARIES = ['support_unit_tests', 'intl_unit_tests', 'typenames_unit_tests',
                  'framework_unit_tests', 'connections_unit_tests', 'msgseq_tests',
                  'e2e_tests', 'reliability_tests']
+# The tests a fold may remove; the matrix records each of them alone.
+FOLDABLE = [b for b in TEST_BINARIES if b != 'reliability_tests']
 SLOW = re.compile(r'^Soak')     # suites of these binaries that run too long
 SAMPLE_FILE = 'support/SafeObjArray.cpp'
 SAMPLE_BINARIES = ['support_unit_tests']
@@ -260,18 +262,8 @@ def baseline_check(bindir, binaries):
     return None
 
 
-def run_mutant(m, tests, cov, bindir, matrix):
-    """tests: the ones reaching m, fastest first. Returns (status, killers, ran)."""
-    env = {'LINKORY_MUTANT': str(m.id)}
-    if matrix:
-        killers = []
-        for t in tests:
-            b, name = t.split('/', 1)
-            status, _ = run_tests(os.path.join(bindir, b), [name], env, timeout=600,
-                                  fail_fast=False)
-            if status != 'pass':
-                killers.append(t)
-        return ('caught' if killers else 'survived'), killers, tests
+def run_group(tests, cov, bindir, env):
+    """The tests run a binary at a time, stopping at the first failure: (status, binary)."""
     by_binary = {}
     for t in tests:
         b, name = t.split('/', 1)
@@ -279,14 +271,34 @@ def run_mutant(m, tests, cov, bindir, matrix):
     for b, names in by_binary.items():
         limit = TIME_FACTOR * sum(cov[b + '/' + n]['secs'] for n in names) + TIME_SLACK
         status, _ = run_tests(os.path.join(bindir, b), names, env, timeout=limit)
-        if status == 'fail':
-            return 'caught', [b], tests
         if status == 'timeout':
             # A busy machine can stretch a sound run: a hang must hang twice.
             status, _ = run_tests(os.path.join(bindir, b), names, env, timeout=2 * limit)
-            if status != 'pass':
-                return ('timeout' if status == 'timeout' else 'caught'), [b], tests
-    return 'survived', [], tests
+        if status != 'pass':
+            return ('caught' if status == 'fail' else 'timeout'), b
+    return 'survived', None
+
+
+def run_mutant(m, tests, cov, bindir, matrix):
+    """tests: the ones reaching m, fastest first. Returns (status, killers, ran)."""
+    env = {'LINKORY_MUTANT': str(m.id)}
+    if not matrix:
+        status, b = run_group(tests, cov, bindir, env)
+        return status, [b] if b else [], tests
+    # Every plug-in test alone; the others (the reliability sweeps, slow, not to be folded)
+    # only when no plug-in test catches the mutant, together and stopping at the first.
+    killers, others = [], []
+    for t in tests:
+        if t.split('/', 1)[0] not in FOLDABLE:
+            others.append(t)
+            continue
+        status, _ = run_group([t], cov, bindir, env)
+        if status != 'survived':
+            killers.append(t)
+    if killers:
+        return 'caught', killers, tests
+    status, b = run_group(others, cov, bindir, env)
+    return status, [b] if b else [], tests
 
 
 # ---------------------------------------------------------------- coverage (gcovr)
