@@ -12,7 +12,7 @@ switch (mutant schemata), builds it once, checks the unmutated suite passes on i
 test to the mutants it reaches (one traced run per test), then runs each mutant against the
 tests that reach it, stopping at the first failure, with a time limit a few times the
 unmutated run (a hang counts as caught). --matrix drops the early stop and records every
-test that catches each mutant, each test run alone under its own limit. --sample mutates one small file against
+test that catches each mutant. --sample mutates one small file against
 its unit tests: a check that the tool works, for the test command.
 """
 import argparse
@@ -292,20 +292,66 @@ def run_mutant(m, tests, cov, bindir, matrix):
     if not matrix:
         status, b = run_group(tests, cov, bindir, env)
         return status, [b] if b else [], tests
-    # Every plug-in test alone; the others (the reliability sweeps, slow, not to be folded)
-    # only when no plug-in test catches the mutant, together and stopping at the first.
-    killers, others = [], []
+    # The plug-in tests of a binary in one process, without the early stop, gtest's verdict
+    # read per test; the others (the reliability sweeps, slow, not to be folded) only when no
+    # plug-in test catches the mutant, together and stopping at the first.
+    killers, others, by_binary = [], [], {}
     for t in tests:
-        if t.split('/', 1)[0] not in FOLDABLE:
+        b, name = t.split('/', 1)
+        if b in FOLDABLE:
+            by_binary.setdefault(b, []).append(name)
+        else:
             others.append(t)
-            continue
-        status, _ = run_group([t], cov, bindir, env)
-        if status != 'survived':
-            killers.append(t)
+    for b, names in by_binary.items():
+        killers += ['%s/%s' % (b, n) for n in failing_tests(bindir, b, names, cov, env)]
     if killers:
         return 'caught', killers, tests
     status, b = run_group(others, cov, bindir, env)
     return status, [b] if b else [], tests
+
+
+VERDICT = re.compile(r'^\[ +(RUN|OK|FAILED) +\] (\S+)')
+
+
+def failing_tests(bindir, b, names, cov, env):
+    """The tests among names that fail (or crash, or hang) under env, from as few runs of
+    the binary as a crash allows: the run resumes after the test that ended it."""
+    failed, rest, wanted = [], list(names), set(names)
+    while rest:
+        limit = TIME_FACTOR * sum(cov[b + '/' + n]['secs'] for n in rest) + TIME_SLACK
+        e = dict(os.environ)
+        e.update(env)
+        cmd = [os.path.join(bindir, b), '--gtest_filter=' + ':'.join(rest)]
+        try:
+            p = subprocess.run(cmd, env=e, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                               timeout=limit, start_new_session=True)
+            out, ended = p.stdout, p.returncode not in (0, 1)
+        except subprocess.TimeoutExpired as x:
+            out, ended = x.stdout or b'', True
+        done, running = set(), None
+        for line in out.decode('utf-8', 'replace').splitlines():
+            v = VERDICT.match(line)
+            if not v or v.group(2) not in wanted:   # not the summary's '[  FAILED  ] 2 tests'
+                continue
+            if v.group(1) == 'RUN':
+                running = v.group(2)
+            else:
+                done.add(v.group(2))
+                running = None
+                if v.group(1) == 'FAILED' and v.group(2) not in failed:
+                    failed.append(v.group(2))
+        if not ended:
+            break
+        if running is None:
+            # Ended between tests (at exit, or before the first): each remaining one alone.
+            for n in rest:
+                if n not in done and run_group([b + '/' + n], cov, bindir, env)[0] != 'survived':
+                    failed.append(n)
+            break
+        failed.append(running)
+        done.add(running)
+        rest = [n for n in rest if n not in done]
+    return failed
 
 
 # ---------------------------------------------------------------- coverage (gcovr)
