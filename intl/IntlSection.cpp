@@ -70,12 +70,13 @@ DWORD CIntlSection::ParseLine(const WCHAR* line)
     TrimRange(line, &textFirst, &textEnd);
     int textLength = textEnd - textFirst;
 
-    CIntlEntry* entry = new (std::nothrow) CIntlEntry(id, line + textFirst, textLength);
+    CIntlEntry* entry =
+        new (std::nothrow) CIntlEntry(id, line + textFirst, textLength);  // LCOV_EXCL_BR_LINE: no constructor throws
     if (!entry)
         return ERROR_NOT_ENOUGH_MEMORY;
     // An entry that lost its text would hide the default behind a null text.
     if (entry->GetLength() != textLength || Add(static_cast<CSafeString*>(entry)) != ERROR_SUCCESS) {
-        delete entry;
+        delete entry;  // LCOV_EXCL_BR_LINE: delete's null test
         return ERROR_NOT_ENOUGH_MEMORY;
     }
     return ERROR_SUCCESS;

@@ -123,12 +123,12 @@ DWORD CIntlTable::AddLine(CSafeString* line, CIntlSection** current)
     line->Trim();
     int length = line->GetLength();
     if (length >= 2 && line->GetAt(0) == '[' && line->GetAt(length - 1) == ']') {
-        CIntlSection* section = new (std::nothrow) CIntlSection();
+        CIntlSection* section = new (std::nothrow) CIntlSection();  // LCOV_EXCL_BR_LINE: no constructor throws
         if (!section)
             return ERROR_NOT_ENOUGH_MEMORY;
         if (section->Assign(line->GetBuffer() + 1, length - 2) != ERROR_SUCCESS ||
             sections.Add(static_cast<CSafeString*>(section)) != ERROR_SUCCESS) {
-            delete section;
+            delete section;  // LCOV_EXCL_BR_LINE: delete's null test
             return ERROR_NOT_ENOUGH_MEMORY;
         }
         *current = section;

@@ -180,7 +180,7 @@ void** CSafePtrArray::CopyItems(int* pCount)
     CLock lock(&criticalSection);
     if (count == 0)
         return NULL;
-    void** copy = new (std::nothrow) void*[count];
+    void** copy = new (std::nothrow) void*[count];  // LCOV_EXCL_BR_LINE: new[]'s size test
     if (!copy)
         return NULL;
     memcpy(copy, items, static_cast<size_t>(count) * sizeof(void*));
