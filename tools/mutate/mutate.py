@@ -188,14 +188,20 @@ def make_tree(out, files):
     return tree
 
 
-def build(tree, bdir, targets, jobs):
+def build(tree, bdir, targets, jobs, sanitize):
     # -O1: the schemata sources are large; -w: the switches' conditional expressions mix
-    # types the way the original code does not.
+    # types the way the original code does not. The sanitizers are the test preset's: a
+    # mutant that overruns a block or leaks is one the suite catches where it runs.
     cfg = ['cmake', '-S', tree, '-B', bdir, '-G', 'Ninja', '-DCMAKE_BUILD_TYPE=RelWithDebInfo',
-           '-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g0 -DNDEBUG', '-DCMAKE_CXX_FLAGS=-w']
+           '-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g0 -DNDEBUG', '-DCMAKE_CXX_FLAGS=-w',
+           '-DLINKORY_SANITIZE=%s' % ('ON' if sanitize else 'OFF')]
     subprocess.run(cfg, check=True, stdout=subprocess.DEVNULL)
     subprocess.run(['cmake', '--build', bdir, '-j%d' % jobs, '--target'] + targets, check=True,
                    stdout=subprocess.DEVNULL)
+    if sanitize:
+        # As the test preset's ctest runs the tests (cmake/LinkoryTest.cmake).
+        os.environ['ASAN_OPTIONS'] = 'detect_leaks=1:allow_user_segv_handler=1'
+        os.environ['UBSAN_OPTIONS'] = 'print_stacktrace=1:halt_on_error=1'
 
 
 # ---------------------------------------------------------------- running tests
@@ -490,7 +496,7 @@ def cmd_run(a):
     mutants, not_compiling = generate(files, tree)
     log('%d mutants, %d not compiling' % (len(mutants), len(not_compiling)))
     bdir = os.path.join(out, 'build')
-    build(tree, bdir, binaries, a.jobs)
+    build(tree, bdir, binaries, a.jobs, not a.no_sanitize)
     bindir = os.path.join(bdir, 'bin')
     cov = coverage_map(bindir, binaries, a.jobs)
     log('coverage map: %d tests, %.0f s of tests' % (len(cov), sum(c['secs'] for c in cov.values())))
@@ -549,8 +555,9 @@ def cmd_run(a):
         data['coverage_files'] = {f: per[f] for f in per}
     minutes = (time.monotonic() - t0) / 60
     data['minutes'] = '%.0f' % minutes if minutes >= 1 else '%.1f' % minutes
-    data['machine'] = '%d cores, %d workers, load average at the end %s' % (
-        os.cpu_count(), a.jobs, ' '.join(open('/proc/loadavg').read().split()[:3]))
+    data['machine'] = '%d cores, %d workers, %s, load average at the end %s' % (
+        os.cpu_count(), a.jobs, 'no sanitizer' if a.no_sanitize else 'ASan and UBSan',
+        ' '.join(open('/proc/loadavg').read().split()[:3]))
     if a.rerun_survivors:
         data['machine'] += '; only the survivors of an earlier pass were run, its catches taken over'
     name = 'matrix.json' if a.matrix else 'results.json'
@@ -623,6 +630,8 @@ def main(argv=None):
                    help='mutate just this file (repeatable), e.g. support/SafeString.cpp')
     r.add_argument('--matrix', action='store_true')
     r.add_argument('--no-gcov', action='store_true')
+    r.add_argument('--no-sanitize', action='store_true',
+                   help='build the mutants without the address and undefined-behaviour sanitizers')
     r.add_argument('--out', default=os.path.join(ROOT, 'build', 'mutate'))
     r.add_argument('--report-dir', help='where baseline.txt and report.md go (default: --out)')
     r.add_argument('--no-shrink', metavar='RESULTS', help='fail when a mutant caught there survives')
