@@ -349,9 +349,9 @@ def failing_tests(bindir, b, names, cov, env):
         if not ended:
             break
         if running is None:
-            # Ended between tests (at exit, or before the first): each remaining one alone.
+            # Ended between tests (a leak found at exit, say): each remaining one alone.
             for n in rest:
-                if n not in done and run_group([b + '/' + n], cov, bindir, env)[0] != 'survived':
+                if n not in failed and run_group([b + '/' + n], cov, bindir, env)[0] != 'survived':
                     failed.append(n)
             break
         failed.append(running)
