@@ -176,11 +176,13 @@ class ReportTest(unittest.TestCase):
 class FoldTest(unittest.TestCase):
     def test_redundant_tests_keep_every_catch(self):
         # t3 catches only what t1 does; t2 alone catches m2. Either t1 or t3 may go, not both.
-        matrix = {'mutants': [{'killers': ['b/t1', 'b/t3']}, {'killers': ['b/t2']},
-                              {'killers': ['b/t1', 'b/t3', 'b/t2']}, {'killers': []}],
-                  'tests': {'b/t1': 0.1, 'b/t2': 0.1, 'b/t3': 0.5, 'b/t4': 0.2}}
+        # The reliability sweeps are never folded, even when they catch nothing.
+        b, r = 'e2e_tests/', 'reliability_tests/'
+        matrix = {'mutants': [{'killers': [b + 't1', b + 't3']}, {'killers': [b + 't2']},
+                              {'killers': [b + 't1', b + 't3', b + 't2']}, {'killers': []}],
+                  'tests': {b + 't1': 0.1, b + 't2': 0.1, b + 't3': 0.5, b + 't4': 0.2, r + 't5': 9}}
         dropped = mutate.redundant(matrix)
-        self.assertEqual(set(dropped), {'b/t3', 'b/t4'})
+        self.assertEqual(set(dropped), {b + 't3', b + 't4'})
 
     def test_no_shrink(self):
         old = {'mutants': [{'key': 'k1', 'status': 'caught'}, {'key': 'k2', 'status': 'timeout'},
