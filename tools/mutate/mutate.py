@@ -331,10 +331,10 @@ def failing_tests(bindir, b, names, cov, env):
         try:
             p = subprocess.run(cmd, env=e, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                timeout=limit, start_new_session=True)
-            out, ended = p.stdout, p.returncode not in (0, 1)
+            out, code = p.stdout, p.returncode
         except subprocess.TimeoutExpired as x:
-            out, ended = x.stdout or b'', True
-        done, running = set(), None
+            out, code = x.stdout or b'', None
+        done, running, new = set(), None, 0
         for line in out.decode('utf-8', 'replace').splitlines():
             v = VERDICT.match(line)
             if not v or v.group(2) not in wanted:   # not the summary's '[  FAILED  ] 2 tests'
@@ -346,17 +346,19 @@ def failing_tests(bindir, b, names, cov, env):
                 running = None
                 if v.group(1) == 'FAILED' and v.group(2) not in failed:
                     failed.append(v.group(2))
-        if not ended:
-            break
-        if running is None:
-            # Ended between tests (a leak found at exit, say): each remaining one alone.
+                    new += 1
+        if running is not None:
+            # A test that never ended (a crash, a sanitizer's abort, a hang) caught it.
+            failed.append(running)
+            done.add(running)
+            rest = [n for n in rest if n not in done]
+            continue
+        if code != 0 and not new:
+            # A failure outside every test (a leak found at exit, say): each one alone.
             for n in rest:
                 if n not in failed and run_group([b + '/' + n], cov, bindir, env)[0] != 'survived':
                     failed.append(n)
-            break
-        failed.append(running)
-        done.add(running)
-        rest = [n for n in rest if n not in done]
+        break
     return failed
 
 
