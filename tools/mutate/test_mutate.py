@@ -199,5 +199,38 @@ class FoldTest(unittest.TestCase):
             os.unlink(f.name)
 
 
+class MatrixTest(unittest.TestCase):
+    # A stand-in for a gtest binary: B.Fail fails, B.Abort ends the process the way a
+    # sanitizer does (exit 1, no verdict), B.Leak passes but the process fails at exit.
+    FAKE = """#!/bin/sh
+tests=$(echo "$1" | sed 's/--gtest_filter=//; s/:/ /g')
+status=0
+for t in $tests; do
+  echo "[ RUN      ] $t"
+  case $t in
+    B.Fail) echo "[  FAILED  ] $t (0 ms)"; status=1 ;;
+    B.Abort) exit 1 ;;
+    B.Leak) [ "$LEAK" ] && status=23; echo "[       OK ] $t (0 ms)" ;;
+    *) echo "[       OK ] $t (0 ms)" ;;
+  esac
+done
+[ $status = 1 ] && echo "[  FAILED  ] 1 test, listed below:"
+exit $status
+"""
+
+    def test_verdicts_per_test_through_aborts_and_exit_failures(self):
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, 'b')
+            with open(path, 'w') as f:
+                f.write(self.FAKE)
+            os.chmod(path, 0o755)
+            names = ['B.Ok', 'B.Abort', 'B.Fail', 'B.Abort2', 'B.Leak']
+            cov = {'b/' + n: {'secs': 0.01} for n in names}
+            got = mutate.failing_tests(d, 'b', names, cov, {})
+            self.assertEqual(got, ['B.Abort', 'B.Fail'])
+            got = mutate.failing_tests(d, 'b', ['B.Ok', 'B.Leak'], cov, {'LEAK': '1'})
+            self.assertEqual(got, ['B.Leak'])
+
+
 if __name__ == '__main__':
     unittest.main()
