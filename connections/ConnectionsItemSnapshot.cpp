@@ -69,9 +69,10 @@ BOOL CConnectionsItem::QueryStatus()
         statusBuffer = AllocateZeroed(kFirstStatusSize);
         if (statusBuffer)
             statusBufferSize = kFirstStatusSize;
-    } else if (statusBufferSize >= sizeof(CONNMGR_CONNECTION_DETAILED_STATUS)) {
+    } else {
         // A manager that answers "no connections" by writing nothing must not leave the
-        // previous poll's first record looking current.
+        // previous poll's first record looking current. A kept buffer only ever grew
+        // from its first size, which holds a record.
         memset(statusBuffer, 0, sizeof(CONNMGR_CONNECTION_DETAILED_STATUS));
     }
 
@@ -111,7 +112,7 @@ CONNMGR_DESTINATION_INFO* CConnectionsItem::FindDestination(GUID guid)
     destinations.Lock();
     for (int i = 0; i < destinations.GetCount(); ++i) {
         CONNMGR_DESTINATION_INFO* block = (CONNMGR_DESTINATION_INFO*)destinations.GetAt(i);
-        if (block && memcmp(&block->guid, &guid, sizeof(GUID)) == 0) {
+        if (block && memcmp(&block->guid, &guid, sizeof(GUID)) == 0) {  // LCOV_EXCL_BR_LINE: no null is stored
             found = block;
             break;
         }

@@ -35,6 +35,8 @@ TEST_F(ConnectionsSnapshot, OnlyConnectedRecordsCount)
     cm::set_model(Connections(connections));
     Refresh();
     EXPECT_EQ(item->CountConnected(), 1u);
+    EXPECT_EQ(item->Initialize(instance, NULL, host->Window(), NULL), (HWND)NULL);
+    EXPECT_TRUE(IsWindow(window)) << "a call without a record keeps the window";
 }
 
 // What the host sees of a failed query is left to the end-to-end tests; here, the buffer.
@@ -134,7 +136,7 @@ TEST_F(ConnectionsSnapshot, DestinationsAreFoundByGuid)
     cm::set_model(model);
     Make();
     EXPECT_EQ(item->FindDestination(cm::kDestInternet), nullptr) << "no poll yet";
-    Refresh();
+    EXPECT_EQ(Refresh(), FALSE) << "no connection, as before the first poll";
     CONNMGR_DESTINATION_INFO* found = item->FindDestination(cm::kDestInternet);
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(std::u16string(found->szDescription), u"First");

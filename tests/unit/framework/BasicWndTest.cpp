@@ -107,6 +107,9 @@ TEST_F(BasicWnd, WindowDestroyedFromOutsideLeavesNoStaleHandle)
     EXPECT_EQ(item->calls, std::vector<std::string>{"OnDestroy"});
     EXPECT_FALSE(AnsweredByDefault(window, WM_DESTROY));
     EXPECT_EQ(item->Window(), (HWND)NULL);
+    host->ClearRequests();
+    item->TakeSelection();
+    EXPECT_TRUE(host->Requests().empty()) << "no window to select";
     EXPECT_TRUE(item->Destroy());
     EXPECT_FALSE(item->Redraw()) << "a repaint without a window must do nothing";
     EXPECT_EQ(item->SendMessage(WM_TODAYCUSTOM_ACTION, 0, 0), 0);
