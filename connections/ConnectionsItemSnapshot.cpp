@@ -27,7 +27,6 @@ BOOL CConnectionsItem::OnQueryRefreshCache(TODAYLISTITEM*)
         if (statusBuffer)
             LocalFree(statusBuffer);
         statusBuffer = NULL;
-        statusBufferSize = 0;
     }
 
     DWORD count = CountConnected();
@@ -65,6 +64,7 @@ void CConnectionsItem::ReadDestinations()
 BOOL CConnectionsItem::QueryStatus()
 {
     if (!statusBuffer) {
+        // Without a buffer its size is 0 whatever an earlier poll left.
         statusBufferSize = 0;
         statusBuffer = AllocateZeroed(kFirstStatusSize);
         if (statusBuffer)
@@ -85,10 +85,8 @@ BOOL CConnectionsItem::QueryStatus()
         if (statusBuffer)
             LocalFree(statusBuffer);
         statusBuffer = AllocateZeroed(size);
-        if (!statusBuffer) {
-            statusBufferSize = 0;
+        if (!statusBuffer)
             return FALSE;
-        }
         statusBufferSize = size;
         result = ConnMgrQueryDetailedStatus((CONNMGR_CONNECTION_DETAILED_STATUS*)statusBuffer, &size);
     }
@@ -112,7 +110,7 @@ CONNMGR_DESTINATION_INFO* CConnectionsItem::FindDestination(GUID guid)
     destinations.Lock();
     for (int i = 0; i < destinations.GetCount(); ++i) {
         CONNMGR_DESTINATION_INFO* block = (CONNMGR_DESTINATION_INFO*)destinations.GetAt(i);
-        if (block && memcmp(&block->guid, &guid, sizeof(GUID)) == 0) {  // LCOV_EXCL_BR_LINE: no null is stored
+        if (memcmp(&block->guid, &guid, sizeof(GUID)) == 0) {
             found = block;
             break;
         }
