@@ -39,7 +39,7 @@ const WCHAR* CIntlSection::GetText(int id, const WCHAR* defaultText)
     for (int i = 0; i < GetCount(); ++i) {
         CSafeString* item = static_cast<CSafeString*>(CSafeObjArray::GetAt(i));
         CIntlEntry* entry = static_cast<CIntlEntry*>(item);
-        if (entry && entry->GetId() == id)  // LCOV_EXCL_BR_LINE: ParseLine stores no null
+        if (entry && entry->GetId() == id)
             return entry->GetBuffer();
     }
     return defaultText;

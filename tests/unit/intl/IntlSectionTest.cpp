@@ -49,6 +49,9 @@ TEST_F(IntlSectionTest, ParseLineAcceptsOnlyNumberEqualsText)
     const WCHAR embedded[] = {'3', '=', 'a', 0, 'b', 0};
     EXPECT_EQ(section.ParseLine(embedded), 0u);
     EXPECT_EQ(std::u16string(section.GetText(3, TEXT("default"))), u"a");
+    // A null slot, which only the array's own Add can make, is passed over.
+    ASSERT_EQ(section.Add(static_cast<CSafeString*>(nullptr)), 0u);
+    EXPECT_EQ(std::u16string(section.GetText(4, TEXT("default"))), u"default");
 }
 
 TEST_F(IntlSectionTest, FindSectionMatchesWholeNamesRegardlessOfCase)
