@@ -57,7 +57,7 @@ TEST_F(IntlSectionTest, ParseLineAcceptsOnlyNumberEqualsText)
 TEST_F(IntlSectionTest, FindSectionMatchesWholeNamesRegardlessOfCase)
 {
     TempFolder folder;
-    folder.WriteLanguage("names.intl", "[main]\n1=first\n[Main]\n1=second\n2=only second\n[Mainly]\n[]\n1=nameless");
+    folder.WriteLanguage("names.intl", "[main]\n1=[first]\n[Main]\n1=second\n2=only second\n[Mainly]\n[]\n1=nameless");
     CIntlTable table;
     ASSERT_EQ(table.LoadFile(folder.WidePathOf("names.intl").c_str()), 0u);
     ASSERT_EQ(table.GetSectionCount(), 4);
@@ -65,7 +65,7 @@ TEST_F(IntlSectionTest, FindSectionMatchesWholeNamesRegardlessOfCase)
 
     CIntlSection* main = table.FindSection(TEXT("MAIN"));
     EXPECT_EQ(main, table.GetSection(0));
-    EXPECT_EQ(std::u16string(main->GetText(1, fallback)), u"first");
+    EXPECT_EQ(std::u16string(main->GetText(1, fallback)), u"[first]") << "a text in brackets is no section";
     EXPECT_EQ(main->GetText(2, fallback), fallback);
     EXPECT_EQ(table.FindSection(TEXT("Mainly")), table.GetSection(2));
 
