@@ -115,9 +115,9 @@ BOOL CBasicWnd::Destroy()
 
 void CBasicWnd::Detach(HWND window)
 {
-    // LCOV_EXCL_BR_LINE below: the object's own window is live and bound to it while it
-    // has one; the check keeps a recycled handle of another window untouched.
-    if (IsWindow(window) && object_of(window) == this)  // LCOV_EXCL_BR_LINE
+    // The object's own window is live and bound to it while it has one; the check keeps
+    // a recycled handle of another window untouched.
+    if (IsWindow(window) && object_of(window) == this)  // LCOV_EXCL_BR_LINE: always true here
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
 }
 
@@ -154,7 +154,7 @@ LRESULT CALLBACK CBasicWnd::StaticWindowProc(HWND window, UINT msg, WPARAM wPara
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         // Only a window made outside Create for an object with a newer one differs.
-        if (object->hwnd == window)  // LCOV_EXCL_BR_LINE
+        if (object->hwnd == window)  // LCOV_EXCL_BR_LINE: always true for windows Create made
             object->hwnd = NULL;
     }
     return result;
