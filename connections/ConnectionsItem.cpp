@@ -52,11 +52,8 @@ CConnectionsItem::CConnectionsItem()
 
 CConnectionsItem::~CConnectionsItem()
 {
-    if (statusBuffer) {
+    if (statusBuffer)
         LocalFree(statusBuffer);
-        statusBuffer = NULL;
-        statusBufferSize = 0;
-    }
     ReleaseIcons();
     destinations.RemoveAll();
 }

@@ -27,7 +27,6 @@ BOOL CConnectionsItem::OnQueryRefreshCache(TODAYLISTITEM*)
         if (statusBuffer)
             LocalFree(statusBuffer);
         statusBuffer = NULL;
-        statusBufferSize = 0;
     }
 
     DWORD count = CountConnected();
@@ -65,13 +64,15 @@ void CConnectionsItem::ReadDestinations()
 BOOL CConnectionsItem::QueryStatus()
 {
     if (!statusBuffer) {
+        // Without a buffer its size is 0 whatever an earlier poll left.
         statusBufferSize = 0;
         statusBuffer = AllocateZeroed(kFirstStatusSize);
         if (statusBuffer)
             statusBufferSize = kFirstStatusSize;
-    } else if (statusBufferSize >= sizeof(CONNMGR_CONNECTION_DETAILED_STATUS)) {
+    } else {
         // A manager that answers "no connections" by writing nothing must not leave the
-        // previous poll's first record looking current.
+        // previous poll's first record looking current. A kept buffer only ever grew
+        // from its first size, which holds a record.
         memset(statusBuffer, 0, sizeof(CONNMGR_CONNECTION_DETAILED_STATUS));
     }
 
@@ -84,10 +85,8 @@ BOOL CConnectionsItem::QueryStatus()
         if (statusBuffer)
             LocalFree(statusBuffer);
         statusBuffer = AllocateZeroed(size);
-        if (!statusBuffer) {
-            statusBufferSize = 0;
+        if (!statusBuffer)
             return FALSE;
-        }
         statusBufferSize = size;
         result = ConnMgrQueryDetailedStatus((CONNMGR_CONNECTION_DETAILED_STATUS*)statusBuffer, &size);
     }
@@ -111,7 +110,7 @@ CONNMGR_DESTINATION_INFO* CConnectionsItem::FindDestination(GUID guid)
     destinations.Lock();
     for (int i = 0; i < destinations.GetCount(); ++i) {
         CONNMGR_DESTINATION_INFO* block = (CONNMGR_DESTINATION_INFO*)destinations.GetAt(i);
-        if (block && memcmp(&block->guid, &guid, sizeof(GUID)) == 0) {
+        if (memcmp(&block->guid, &guid, sizeof(GUID)) == 0) {
             found = block;
             break;
         }

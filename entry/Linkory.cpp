@@ -9,7 +9,7 @@ extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)
 {
-    switch (reason) {
+    switch (reason) {  // LCOV_EXCL_BR_LINE: no thread notifications, as below
     case DLL_PROCESS_ATTACH:
         Singletons::module = module;
         // A class left registered by an earlier load would carry a stale procedure.

@@ -192,7 +192,8 @@ void CTodayItem::SetSelectOnTap(BOOL on)
 
 void CTodayItem::TakeSelection()
 {
-    if (!selected && hwnd != NULL && hwndParent != NULL)
+    // A window is always a child, so it has a parent.
+    if (!selected && hwnd != NULL)
         ::SendMessageW(hwndParent, TODAYM_TOOKSELECTION, reinterpret_cast<WPARAM>(hwnd), 0);
 }
 

@@ -27,8 +27,9 @@ CIntlSection* CIntlTable::FindSection(const WCHAR* name)
         return NULL;
     }
     for (int i = 0; i < sections.GetCount(); ++i) {
+        // Only loading fills the list, and never with a null section.
         CIntlSection* section = GetSection(i);
-        if (section && section->Equals(name, FALSE))
+        if (section->Equals(name, FALSE))
             return section;
     }
     return CIntlEmptySection::Get();

@@ -35,6 +35,8 @@ TEST_F(ConnectionsSnapshot, OnlyConnectedRecordsCount)
     cm::set_model(Connections(connections));
     Refresh();
     EXPECT_EQ(item->CountConnected(), 1u);
+    EXPECT_EQ(item->Initialize(instance, NULL, host->Window(), NULL), (HWND)NULL);
+    EXPECT_TRUE(IsWindow(window)) << "a call without a record keeps the window";
 }
 
 // What the host sees of a failed query is left to the end-to-end tests; here, the buffer.
@@ -81,11 +83,13 @@ TEST_F(ConnectionsSnapshot, AManagerThatAsksForNoMoreRoomEndsTheQuery)
         ASSERT_FALSE(seam::query_calls().empty());
         EXPECT_EQ(seam::query_calls()[0].sizeIn, 1024u) << "with a new buffer: the old one went with the failure";
     }
-    // "No connections" told by writing nothing leaves no record of the last poll current.
-    seam::reset();
-    seam::scripted_answers().push_back({S_OK, 0});
-    Refresh();
-    EXPECT_EQ(item->CountConnected(), 0u);
+    // "No connections" told by writing nothing leaves no record of the last poll current,
+    // nor the bytes of a new buffer (after a failure).
+    seam::scripted_answers() = {{S_OK, 0}, {E_FAIL, 0}, {S_OK, 0}};
+    for (int poll = 0; poll < 3; ++poll) {
+        Refresh();
+        EXPECT_EQ(item->CountConnected(), 0u);
+    }
 }
 
 // Enough connections that their records need more than the first 1024 bytes, so the
@@ -111,6 +115,8 @@ TEST_F(ConnectionsSnapshot, EveryAllocationFailureOfAPollIsSurvived)
         sim::kernel::heap_fail_nth(n);
         Refresh();
         sim::kernel::heap_fail_off();
+        for (const seam::QueryCall& call : seam::query_calls())
+            EXPECT_TRUE(call.buffer != nullptr || call.sizeIn == 0) << "room claimed without a buffer";
         DWORD count = item->CountConnected();
         EXPECT_TRUE(count == 0 || count == 8) << count;
 
@@ -134,7 +140,7 @@ TEST_F(ConnectionsSnapshot, DestinationsAreFoundByGuid)
     cm::set_model(model);
     Make();
     EXPECT_EQ(item->FindDestination(cm::kDestInternet), nullptr) << "no poll yet";
-    Refresh();
+    EXPECT_EQ(Refresh(), FALSE) << "no connection, as before the first poll";
     CONNMGR_DESTINATION_INFO* found = item->FindDestination(cm::kDestInternet);
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(std::u16string(found->szDescription), u"First");

@@ -74,11 +74,12 @@ TEST_F(BasicWnd, WindowWithoutObjectIsAPlainWindow)
     EXPECT_EQ(OfferSelection(orphan), 0);
     EXPECT_TRUE(AnsweredByDefault(orphan, WM_TODAYCUSTOM_RECEIVEDSELECTION));
     // Only WM_CREATE binds: another message whose parameter looks like a creation record
-    // leaves the window plain.
+    // leaves the window plain, and so does a WM_CREATE without a record.
     ProbeItem stranger;
     CREATESTRUCTW lookalike = {};
     lookalike.lpCreateParams = &stranger;
     SendMessageW(orphan, WM_USER, 0, reinterpret_cast<LPARAM>(&lookalike));
+    SendMessageW(orphan, WM_CREATE, 0, 0);
     EXPECT_EQ(BoundObject(orphan), 0);
     EXPECT_EQ(stranger.windowProcCalls, 0u);
     EXPECT_TRUE(DestroyWindow(orphan));
@@ -107,6 +108,9 @@ TEST_F(BasicWnd, WindowDestroyedFromOutsideLeavesNoStaleHandle)
     EXPECT_EQ(item->calls, std::vector<std::string>{"OnDestroy"});
     EXPECT_FALSE(AnsweredByDefault(window, WM_DESTROY));
     EXPECT_EQ(item->Window(), (HWND)NULL);
+    host->ClearRequests();
+    item->TakeSelection();
+    EXPECT_TRUE(host->Requests().empty()) << "no window to select";
     EXPECT_TRUE(item->Destroy());
     EXPECT_FALSE(item->Redraw()) << "a repaint without a window must do nothing";
     EXPECT_EQ(item->SendMessage(WM_TODAYCUSTOM_ACTION, 0, 0), 0);

@@ -77,7 +77,11 @@ public:
         Note("OnPaint " + std::to_string(client->right) + "x" + std::to_string(client->bottom));
     }
     void OnLButtonUp(int x, int y) override { Note("OnLButtonUp " + std::to_string(x) + " " + std::to_string(y)); }
-    void OnLButtonDown(int x, int y) override { Note("OnLButtonDown " + std::to_string(x) + " " + std::to_string(y)); }
+    void OnLButtonDown(int x, int y) override
+    {
+        CTodayItem::OnLButtonDown(x, y);
+        Note("OnLButtonDown " + std::to_string(x) + " " + std::to_string(y));
+    }
     LRESULT OnDestroy(WPARAM, LPARAM) override { Note("OnDestroy"); return destroyAnswer; }
     BOOL OnQueryRefreshCache(TODAYLISTITEM*) override
     {

@@ -2,6 +2,7 @@
 // CTodayItem: scale factor, creation, selection, background and other messages.
 #include <gtest/gtest.h>
 
+#include "sim/coredll/SimAcquire.h"
 #include "support/GuardedCall.h"
 #include "support/GdiLog.h"
 #include "unit/framework/FrameworkFixture.h"
@@ -86,6 +87,7 @@ TEST_F(TodayItem, CreateMakesAVisibleChildAndCallsBack)
 TEST_F(TodayItem, CreateWithoutWindow)
 {
     ProbeItem probe;
+    EXPECT_EQ(probe.Create(instance, NULL, host->Window()), (HWND)NULL);
     host->Record().fEnabled = FALSE;
     EXPECT_EQ(probe.Create(instance, &host->Record(), host->Window()), (HWND)NULL);
     EXPECT_TRUE(probe.calls.empty()) << "a disabled record must not reach OnAfterCreate";
@@ -239,8 +241,11 @@ TEST_F(TodayItem, BackgroundIsWatermarkHighlightOrCustom)
         }
         EXPECT_EQ(item->calls.back(), "OnPaint 240x20");
     }
-    // Whatever is drawn, the erase itself is always answered 1.
+    // Whatever is drawn, the erase itself is always answered 1, also without a brush.
     HDC dc = GetDC(item->Window());
+    EXPECT_EQ(Send(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc)), 1);
+    item->SetCustomErase(FALSE);
+    sim::acquire::fail_nth(1);
     EXPECT_EQ(Send(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc)), 1);
     ReleaseDC(item->Window(), dc);
 }

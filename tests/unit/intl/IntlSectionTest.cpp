@@ -49,12 +49,15 @@ TEST_F(IntlSectionTest, ParseLineAcceptsOnlyNumberEqualsText)
     const WCHAR embedded[] = {'3', '=', 'a', 0, 'b', 0};
     EXPECT_EQ(section.ParseLine(embedded), 0u);
     EXPECT_EQ(std::u16string(section.GetText(3, TEXT("default"))), u"a");
+    // A null slot, which only the array's own Add can make, is passed over.
+    ASSERT_EQ(section.Add(static_cast<CSafeString*>(nullptr)), 0u);
+    EXPECT_EQ(std::u16string(section.GetText(4, TEXT("default"))), u"default");
 }
 
 TEST_F(IntlSectionTest, FindSectionMatchesWholeNamesRegardlessOfCase)
 {
     TempFolder folder;
-    folder.WriteLanguage("names.intl", "[main]\n1=first\n[Main]\n1=second\n2=only second\n[Mainly]\n[]\n1=nameless");
+    folder.WriteLanguage("names.intl", "[main]\n1=[first]\n[Main]\n1=second\n2=only second\n[Mainly]\n[]\n1=nameless");
     CIntlTable table;
     ASSERT_EQ(table.LoadFile(folder.WidePathOf("names.intl").c_str()), 0u);
     ASSERT_EQ(table.GetSectionCount(), 4);
@@ -62,7 +65,7 @@ TEST_F(IntlSectionTest, FindSectionMatchesWholeNamesRegardlessOfCase)
 
     CIntlSection* main = table.FindSection(TEXT("MAIN"));
     EXPECT_EQ(main, table.GetSection(0));
-    EXPECT_EQ(std::u16string(main->GetText(1, fallback)), u"first");
+    EXPECT_EQ(std::u16string(main->GetText(1, fallback)), u"[first]") << "a text in brackets is no section";
     EXPECT_EQ(main->GetText(2, fallback), fallback);
     EXPECT_EQ(table.FindSection(TEXT("Mainly")), table.GetSection(2));
 

@@ -164,6 +164,7 @@ TEST_F(IntlTableLoadTest, LibraryPathsThatNameNoFile)
     ExpectViolation("no module at");
     EXPECT_EQ(table.LoadFile(nullptr), 87u);
     EXPECT_EQ(table.LoadFile(TEXT("")), 87u);
+    EXPECT_EQ(CIntlTable::OpenLanguageFile(TEXT("x"), NULL), 87u);
     EXPECT_EQ(table.LoadFile(TEXT("x")), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
