@@ -69,10 +69,10 @@ BOOL CConnectionsItem::QueryStatus()
         statusBuffer = AllocateZeroed(kFirstStatusSize);
         if (statusBuffer)
             statusBufferSize = kFirstStatusSize;
-    } else {
+    } else if (statusBufferSize >= sizeof(CONNMGR_CONNECTION_DETAILED_STATUS)) {
         // A manager that answers "no connections" by writing nothing must not leave the
-        // previous poll's first record looking current. A kept buffer only ever grew
-        // from its first size, which holds a record.
+        // previous poll's first record looking current. A manager may have asked for less
+        // room than a record.
         memset(statusBuffer, 0, sizeof(CONNMGR_CONNECTION_DETAILED_STATUS));
     }
 
