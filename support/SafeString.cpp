@@ -100,8 +100,9 @@ DWORD CSafeString::AssignMultiByte(const char* text, int byteLength)
     if (error != ERROR_SUCCESS)
         return error;
     int produced = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, byteLength, buffer, capacity / 2);
-    // With byteLength -1 the converter also writes the terminator and counts it.
-    if (byteLength < 0 && produced > 0)
+    // With byteLength -1 the converter also writes the terminator and counts it; a failed
+    // conversion (0) stays at 0 through the clamp.
+    if (byteLength < 0)
         --produced;
     length = produced > 0 ? produced : 0;
     buffer[length] = 0;

@@ -30,7 +30,7 @@ bool IsSeparator(WCHAR ch, const WCHAR* separators)
 CSafeString* CSafeString::NewPiece(const WCHAR* text, int count)
 {
     if (count == -1)
-        count = text ? lstrlenW(text) : 0;
+        count = lstrlenW(text);  // 0 for null text
     CSafeString* piece = new (std::nothrow) CSafeString(text, count);  // LCOV_EXCL_BR_LINE: no constructor throws
     // The constructor swallows a failed Assign; a piece without its text is no piece.
     if (piece && count >= 1 && piece->GetLength() != count) {

@@ -63,7 +63,8 @@ TEST_F(SafePtrArrayTest, DuplicatesAreRefusedOrIgnored)
     CSafePtrArray twice(TRUE, FALSE);
     EXPECT_EQ(twice.Add(P(1)), 0u);
     EXPECT_EQ(twice.Add(P(1)), 0u);
-    EXPECT_EQ(twice.GetCount(), 2);
+    EXPECT_EQ(twice.InsertAt(0, P(1)), 0u);
+    EXPECT_EQ(twice.GetCount(), 3);
     EXPECT_EQ(twice.SetAt(1, P(1)), 0u);
 }
 
@@ -173,6 +174,7 @@ TEST_F(SafePtrArrayTest, CopyItemsCopiesPointersOnly)
     EXPECT_EQ(copy[0], P(1));
     EXPECT_EQ(copy[1], P(2));
     delete[] copy;
+    delete[] a.CopyItems(nullptr);  // the count is optional
 }
 
 TEST_F(SafePtrArrayTest, OwningPtrArrayReleasesRawBlocks)

@@ -23,7 +23,8 @@ TEST_F(SafeStringTest, CapacityGrowsInStepsOf256Bytes)
 {
     unsigned long before = sim::kernel::heap_allocation_count();
     CSafeString none;
-    EXPECT_EQ(none.Assign(nullptr, -1) | none.Assign(TEXT("abc"), 0) | none.Assign(TEXT(""), -1), 0u);
+    EXPECT_EQ(none.Assign(nullptr, -1) | none.Assign(nullptr, 3) | none.Assign(TEXT("abc"), 0) |
+                  none.Assign(TEXT(""), -1), 0u);
     EXPECT_EQ(none.Append(nullptr, -1) | none.Append(TEXT("abc"), 0), 0u);
     EXPECT_EQ(none.GetBuffer(), nullptr);
     EXPECT_EQ(sim::kernel::heap_allocation_count(), before);
@@ -123,11 +124,14 @@ TEST_F(SafeStringTest, StorageDecidesEqualityWithEmptyText)
     CSafeString s;
     EXPECT_FALSE(s.Equals(TEXT(""), FALSE));
     EXPECT_FALSE(s.StartsWith(TEXT("x"), FALSE));
+    EXPECT_EQ(s.GetAt(0), 0);
     s.Assign(TEXT("x"), -1);
     s.Empty();
     EXPECT_TRUE(s.Equals(TEXT(""), FALSE));
     s.Assign(TEXT("hello"), -1);
-    EXPECT_FALSE(s.StartsWith(TEXT(""), FALSE));
+    EXPECT_FALSE(s.StartsWith(TEXT(""), FALSE) || s.StartsWith(nullptr, FALSE));
+    const WCHAR at[] = {s.GetAt(-1), s.GetAt(0), s.GetAt(4), s.GetAt(5)};  // outside the text: 0
+    EXPECT_EQ(std::u16string(at, 4), std::u16string(u"\0ho\0", 4));
     EXPECT_TRUE(s.StartsWith(TEXT("HE"), FALSE));
     EXPECT_FALSE(s.StartsWith(TEXT("HE"), TRUE));
     EXPECT_FALSE(s.StartsWith(TEXT("hello!"), FALSE));
@@ -182,6 +186,10 @@ TEST_F(SafeStringTest, TrimRemovesSpacesAndTabsOnly)
     CSafeString none;
     none.Trim();
     EXPECT_EQ(none.GetBuffer(), nullptr);
+    none.AppendChar(u'x');
+    none.Empty();
+    none.Trim();
+    EXPECT_EQ(TextOf(none), u"");
 }
 
 TEST_F(SafeStringTest, ToNumberAcceptsDigitsOnly)
@@ -240,6 +248,7 @@ TEST_F(SafeStringTest, SplitDropsEmptyPieces)
     EXPECT_EQ(Pieces(CSafeString::SplitText(TEXT("one \"two three\""), -1, nullptr, TRUE)),
               u"one|\"two three\"|");
     EXPECT_EQ(Pieces(CSafeString::SplitText(TEXT("a b"), -1, TEXT(""), FALSE)), u"a b|");
+    EXPECT_EQ(Pieces(CSafeString::SplitText(TEXT("a b"), 0, TEXT(""), FALSE)), u"(no storage)|");
     EXPECT_EQ(CSafeString::SplitText(nullptr, 3, nullptr, FALSE), nullptr);
     CSafeString none;
     EXPECT_EQ(none.Split(TEXT(",")), nullptr);
@@ -271,7 +280,7 @@ TEST_F(SafeStringTest, CopyToCutsAndTerminates)
     CSafeString s(TEXT("hello"), -1);
     EXPECT_EQ(s.CopyTo(out, 3), 0u);
     EXPECT_EQ(std::u16string(out, 4), std::u16string(u"he\0#", 4));
-    EXPECT_EQ(s.CopyTo(out, 0), 0u);
+    EXPECT_EQ(s.CopyTo(out, 0) | s.CopyTo(nullptr, 8), 0u);
     EXPECT_EQ(out[0], u'h');
     EXPECT_EQ(s.CopyTo(out, 6), 0u);
     EXPECT_EQ(std::u16string(out), u"hello");
@@ -296,6 +305,7 @@ TEST_F(SafeStringTest, AllocationFailureLeavesTextIntactOrEmpty)
     sim::kernel::heap_fail_nth(1);
     EXPECT_EQ(s.Assign(longer.c_str(), -1), 8u);
     EXPECT_EQ(s.GetLength(), 0);
+    EXPECT_EQ(s.Assign(TEXT("y"), INT_MAX), 8u);
 
     // Mid hands out no piece rather than one that silently lost its text.
     s.Assign(TEXT("hello"), -1);
