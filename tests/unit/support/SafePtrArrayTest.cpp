@@ -129,9 +129,9 @@ TEST_F(SafePtrArrayTest, StorageFollowsTheCountInStepsOf16)
     // Insertions size the block as additions do; one that cannot resize it is refused.
     while (a.GetCount() < 14)
         ASSERT_EQ(a.Add(P(100 + a.GetCount())), 0u);
-    ASSERT_EQ(a.InsertAt(0, P(98)), 0u);
+    ASSERT_EQ(a.InsertAt(13, P(98)), 0u);
     EXPECT_EQ(a.GetCapacity(), 16);
-    ASSERT_EQ(a.InsertAt(0, P(97)), 0u);
+    ASSERT_EQ(a.InsertAt(14, P(97)), 0u);
     EXPECT_EQ(a.GetCapacity(), 32);
     void* first = a.GetAt(0);
     sim::kernel::heap_fail_nth(1);

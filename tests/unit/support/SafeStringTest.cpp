@@ -140,7 +140,7 @@ TEST_F(SafeStringTest, StorageDecidesEqualityWithEmptyText)
     const WCHAR at[] = {s.GetAt(-1), s.GetAt(0), s.GetAt(4), s.GetAt(5)};  // outside the text: 0
     EXPECT_EQ(std::u16string(at, 4), std::u16string(u"\0ho\0", 4));
     EXPECT_TRUE(s.StartsWith(TEXT("HE"), FALSE));
-    EXPECT_FALSE(s.StartsWith(TEXT("HE"), TRUE));
+    EXPECT_FALSE(s.StartsWith(TEXT("hE"), TRUE));
     EXPECT_FALSE(s.StartsWith(TEXT("hello!"), FALSE));
     EXPECT_TRUE(s.Equals(TEXT("HELLO"), FALSE));
     EXPECT_FALSE(s.Equals(TEXT("hell"), TRUE));
@@ -238,9 +238,11 @@ TEST_F(SafeStringTest, ToNumberAcceptsDigitsOnly)
 std::u16string Pieces(CSafeObjArray* array)
 {
     std::u16string joined;
-    for (int i = 0; i < array->GetCount(); ++i)
+    CSafeObjArray owner(FALSE, TRUE);  // the pieces are the caller's: they outlive the array
+    for (int i = 0; i < array->GetCount(); ++i) {
         joined += TextOf(*static_cast<CSafeString*>(array->GetAt(i))) + u"|";
-    array->DeleteAll();
+        owner.Add(array->GetAt(i));
+    }
     delete array;
     return joined;
 }
@@ -285,10 +287,10 @@ TEST_F(SafeStringTest, AppendFormatRetriesWithLargerBuffers)
 
 TEST_F(SafeStringTest, CopyToCutsAndTerminates)
 {
-    WCHAR out[8] = {u'#', u'#', u'#', u'#'};
+    WCHAR out[8] = {u'#', u'#', u'#', u'#', u'#', u'#'};
     CSafeString s(TEXT("hello"), -1);
-    EXPECT_EQ(s.CopyTo(out, 3), 0u);
-    EXPECT_EQ(std::u16string(out, 4), std::u16string(u"he\0#", 4));
+    EXPECT_EQ(s.CopyTo(out, 5), 0u);
+    EXPECT_EQ(std::u16string(out, 6), std::u16string(u"hell\0#", 6));
     EXPECT_EQ(s.CopyTo(out, 0) | s.CopyTo(nullptr, 8), 0u);
     EXPECT_EQ(out[0], u'h');
     EXPECT_EQ(s.CopyTo(out, 1), 0u);
