@@ -139,6 +139,7 @@ TEST_F(SafePtrArrayTest, StorageFollowsTheCountInStepsOf16)
     sim::kernel::heap_fail_off();
     EXPECT_EQ(a.GetCount(), 16);
     EXPECT_EQ(a.GetAt(0), first);
+    EXPECT_EQ(a.RemoveAt(15), 0u);  // the last: nothing may move past it
     a.RemoveAll();
     EXPECT_EQ(a.GetCapacity(), 0);
 }

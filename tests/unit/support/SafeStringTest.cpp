@@ -193,7 +193,10 @@ TEST_F(SafeStringTest, TrimRemovesSpacesAndTabsOnly)
     CSafeString none;
     none.Trim();
     EXPECT_EQ(none.GetBuffer(), nullptr);
-    none.AppendChar(u'x');
+    std::u16string filled = u"  " + std::u16string(124, u'z');  // fills the first block
+    none.Assign(filled.c_str(), -1);
+    none.Trim();
+    EXPECT_EQ(TextOf(none), filled.substr(2));
     none.Empty();
     none.Trim();
     EXPECT_EQ(TextOf(none), u"");
