@@ -91,17 +91,17 @@ DWORD CSafeString::AssignMultiByte(const char* text, int byteLength)
         Empty();
         return ERROR_SUCCESS;
     }
+    // The converter answers 0 on failure, never less.
     int needed = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, byteLength, NULL, 0);
-    if (needed < 0)  // LCOV_EXCL_BR_LINE: the converter answers 0 on failure, never less
-        needed = 0;  // LCOV_EXCL_LINE
     CLock lock(&criticalSection);
     Empty();
     DWORD error = Reserve(needed + 1);
     if (error != ERROR_SUCCESS)
         return error;
     int produced = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, byteLength, buffer, capacity / 2);
-    // With byteLength -1 the converter also writes the terminator and counts it.
-    if (byteLength < 0 && produced > 0)
+    // With byteLength -1 the converter also writes the terminator and counts it (other
+    // negative lengths fail: 0).
+    if (byteLength == -1)
         --produced;
     length = produced > 0 ? produced : 0;
     buffer[length] = 0;
@@ -135,8 +135,7 @@ DWORD CSafeString::Assign(const WCHAR* text, int length)
 DWORD CSafeString::AppendChar(WCHAR ch)
 {
     CLock lock(&criticalSection);
-    if (length > INT_MAX - 2)  // LCOV_EXCL_BR_LINE: Reserve keeps every length below INT_MAX / 2
-        return ERROR_NOT_ENOUGH_MEMORY;  // LCOV_EXCL_LINE
+    // Reserve keeps every length below INT_MAX / 2: the sum cannot overflow.
     DWORD error = Reserve(length + 2);
     if (error != ERROR_SUCCESS)
         return error;

@@ -74,7 +74,8 @@ private:
     CSafeString(const CSafeString&);
     CSafeString& operator=(const CSafeString&);
 
-    // A new string holding text[0..count-1], or null when either allocation fails.
+    // A new string holding text[0..count-1] (a negative count: up to the terminating 0), or
+    // null when either allocation fails.
     static CSafeString* NewPiece(const WCHAR* text, int count);
 
     CRITICAL_SECTION criticalSection;

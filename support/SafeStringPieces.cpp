@@ -29,8 +29,8 @@ bool IsSeparator(WCHAR ch, const WCHAR* separators)
 
 CSafeString* CSafeString::NewPiece(const WCHAR* text, int count)
 {
-    if (count == -1)
-        count = text ? lstrlenW(text) : 0;
+    if (count < 0)
+        count = lstrlenW(text);  // 0 for null text
     CSafeString* piece = new (std::nothrow) CSafeString(text, count);  // LCOV_EXCL_BR_LINE: no constructor throws
     // The constructor swallows a failed Assign; a piece without its text is no piece.
     if (piece && count >= 1 && piece->GetLength() != count) {
@@ -72,7 +72,7 @@ CSafeObjArray* CSafeString::SplitText(const WCHAR* text, int length, const WCHAR
     if (!pieces)
         return NULL;
     if (!separators[0]) {
-        CSafeString* whole = NewPiece(text, length < 0 ? -1 : length);
+        CSafeString* whole = NewPiece(text, length);
         if (!whole || pieces->Add(whole) != ERROR_SUCCESS) {
             delete whole;
             delete pieces;  // LCOV_EXCL_BR_LINE: delete's null test

@@ -63,7 +63,8 @@ TEST_F(SafePtrArrayTest, DuplicatesAreRefusedOrIgnored)
     CSafePtrArray twice(TRUE, FALSE);
     EXPECT_EQ(twice.Add(P(1)), 0u);
     EXPECT_EQ(twice.Add(P(1)), 0u);
-    EXPECT_EQ(twice.GetCount(), 2);
+    EXPECT_EQ(twice.InsertAt(0, P(1)), 0u);
+    EXPECT_EQ(twice.GetCount(), 3);
     EXPECT_EQ(twice.SetAt(1, P(1)), 0u);
 }
 
@@ -125,9 +126,13 @@ TEST_F(SafePtrArrayTest, StorageFollowsTheCountInStepsOf16)
         EXPECT_EQ(sim::kernel::heap_allocation_count() - before, attempts);
         EXPECT_EQ(a.GetCapacity(), 16);
     }
-    // A full block that cannot grow refuses an insertion and keeps the items.
-    while (a.GetCount() < 16)
+    // Insertions size the block as additions do; one that cannot resize it is refused.
+    while (a.GetCount() < 14)
         ASSERT_EQ(a.Add(P(100 + a.GetCount())), 0u);
+    ASSERT_EQ(a.InsertAt(13, P(98)), 0u);
+    EXPECT_EQ(a.GetCapacity(), 16);
+    ASSERT_EQ(a.InsertAt(14, P(97)), 0u);
+    EXPECT_EQ(a.GetCapacity(), 32);
     void* first = a.GetAt(0);
     sim::kernel::heap_fail_nth(1);
     EXPECT_EQ(a.InsertAt(0, P(99)), 8u);
@@ -173,6 +178,7 @@ TEST_F(SafePtrArrayTest, CopyItemsCopiesPointersOnly)
     EXPECT_EQ(copy[0], P(1));
     EXPECT_EQ(copy[1], P(2));
     delete[] copy;
+    delete[] a.CopyItems(nullptr);  // the count is optional
 }
 
 TEST_F(SafePtrArrayTest, OwningPtrArrayReleasesRawBlocks)
@@ -266,13 +272,13 @@ TEST_F(SafePtrArrayTest, ObjArrayDestroysOwnedObjectsOnce)
 TEST_F(SafePtrArrayTest, RemovedItemsAreNotReachablePastTheCount)
 {
     CSafePtrArray a(FALSE, FALSE);
-    for (int i = 1; i <= 3; ++i)
+    for (int i = 1; i <= 15; ++i)  // one slot of the first step left
         ASSERT_EQ(a.Add(P(i)), 0u);
     // The spare slots still hold the pointers that moved down or went away.
-    ASSERT_EQ(a.RemoveAt(0), 0u);
-    EXPECT_EQ(a.GetAt(2), nullptr);
-    ASSERT_EQ(a.Remove(P(3)), 0u);
-    EXPECT_EQ(a.GetAt(1), nullptr);
+    ASSERT_EQ(a.Remove(P(15)), 0u);  // the last: nothing may move past it
+    EXPECT_EQ(a.GetAt(14), nullptr);
+    ASSERT_EQ(a.Remove(P(1)), 0u);  // the first one
+    EXPECT_EQ(a.GetAt(13), nullptr);
     EXPECT_EQ(a.GetAt(0), P(2));
 }
 
