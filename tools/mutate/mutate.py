@@ -445,6 +445,7 @@ def write_report(results, out_dir):
         lines.append('%s: %d %d %d %d %d' % (f, c['caught'], c['timeout'], c['survived'],
                                             c['equivalent'], c['not_compiling']))
     lines.append(figure_line(fig))
+    os.makedirs(out_dir, exist_ok=True)
     with open(os.path.join(out_dir, 'baseline.txt'), 'w') as f:
         f.write('\n'.join(lines) + '\n')
 
