@@ -89,24 +89,6 @@ TEST_F(ConnectionsPaint, ExpandedBlocksListEachConnectedConnection)
     EXPECT_EQ(PolledHeight(), 112u);
 }
 
-TEST_F(ConnectionsPaint, MissingDetailsHaveTheirOwnLines)
-{
-    cm::Model model;
-    std::array<uint8_t, 16> v6{};
-    v6[0] = 0xFE, v6[1] = 0x80, v6[15] = 1;
-    model.connections = {Connected(nullptr, {}, 9, 0, kNowhere),
-                         Connected(u"Six", {cm::Address::ipv6(v6)}, CM_CONNTYPE_BLUETOOTH, 1)};
-    Show(model);
-    // Without a description the block starts with the address; the first address is read
-    // as four bytes whatever its family.
-    const std::vector<std::string> kLines = {
-        "Active Connections: 2 @3 -12/700",     "IP Address: (none) @18 -10/400",
-        "Type: (Unknown) @28 -10/400",          "Connected to: (unknown) @38 -10/400",
-        "Six @54 -12/700",                      "IP Address: 0.0.0.0 @66 -10/400",
-        "Type: Bluetooth @76 -10/400",          "Connected to: (unknown) @86 -10/400"};
-    EXPECT_EQ(Lines(), kLines);
-}
-
 TEST_F(ConnectionsPaint, ShellFontSizeSetsTheFonts)
 {
     struct Case {

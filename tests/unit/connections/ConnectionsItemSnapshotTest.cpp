@@ -39,26 +39,6 @@ TEST_F(ConnectionsSnapshot, OnlyConnectedRecordsCount)
     EXPECT_TRUE(IsWindow(window)) << "a call without a record keeps the window";
 }
 
-// What the host sees of a failed query is left to the end-to-end tests; here, the buffer.
-TEST_F(ConnectionsSnapshot, FailedQueryKeepsNoBufferAndTheNextStartsAfresh)
-{
-    Make();
-    cm::set_model(Connections({Connected(u"one"), Connected(u"two")}));
-    ASSERT_EQ(Refresh(), TRUE);
-    size_t withBuffer = sim::kernel::heap_stats().live_bytes;
-
-    cm::fail_queries(E_FAIL);
-    EXPECT_EQ(Refresh(), TRUE);
-    EXPECT_EQ(item->CountConnected(), 0u);
-    EXPECT_EQ(withBuffer - sim::kernel::heap_stats().live_bytes, 1024u);
-
-    cm::stop_failing_queries();
-    seam::reset();
-    EXPECT_EQ(Refresh(), TRUE);
-    ASSERT_EQ(seam::query_calls().size(), 1u);
-    EXPECT_EQ(seam::query_calls()[0].sizeIn, 1024u);
-}
-
 TEST_F(ConnectionsSnapshot, AManagerThatAsksForNoMoreRoomEndsTheQuery)
 {
     Make();

@@ -249,16 +249,3 @@ TEST_F(TodayItem, BackgroundIsWatermarkHighlightOrCustom)
     EXPECT_EQ(Send(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc)), 1);
     ReleaseDC(item->Window(), dc);
 }
-
-TEST_F(TodayItem, PollWithoutARecordRefreshesWithoutFaulting)
-{
-    Make();
-    item->heightOnRefresh = 40;
-    LRESULT answer = -1;
-    // Straight to the item: the window procedure's guard would turn a fault into the same 0.
-    EXPECT_TRUE(RunGuardedCall([&] {
-        answer = item->WindowProc(item->Window(), WM_TODAYCUSTOM_QUERYREFRESHCACHE, 0, 0);
-    })) << "the poll faulted";
-    EXPECT_EQ(answer, FALSE);
-    EXPECT_EQ(item->calls, std::vector<std::string>{"OnQueryRefreshCache"});
-}

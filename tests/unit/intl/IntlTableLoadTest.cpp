@@ -57,21 +57,6 @@ const char16_t kGermanDump[] =
     u"[main]{1=Keine aktiven Verbindungen|2=Aktive Verbindungen: %u|5=Typ|5=Art|6=(null)|7=(null)|"
     u"3=IP-Adresse=v4|}[Main]{1=zweiter Abschnitt|8=nur im zweiten|}[]{1=namenlos|}[ConnType]{102=GPRS (Paket)|}";
 
-TEST_F(IntlTableLoadTest, LineBreaksOfEveryKindLoadAlike)
-{
-    for (const char* eol : {"\r\n", "\n", "\r"}) {
-        for (bool finalBreak : {true, false}) {
-            SCOPED_TRACE(testing::Message() << "line break " << (eol[0] == '\n' ? "LF" : eol[1] ? "CR LF" : "CR")
-                                            << (finalBreak ? ", last line too" : ", none after the last line"));
-            folder.WriteLanguage("Linkory.0407.intl", kGerman, eol, finalBreak);
-            CIntlTable table;
-            EXPECT_EQ(table.Load(kModule, 0x0407), 0u);
-            EXPECT_EQ(Dump(table), kGermanDump);
-        }
-    }
-    // Which of the two "Main" sections a lookup finds is the section tests' case.
-}
-
 TEST_F(IntlTableLoadTest, AnotherFileReplacesTheTable)
 {
     // Headers stand among blanks too; a line of one unit is a line; a lone bracket is no header.

@@ -70,8 +70,9 @@ TEST_F(HeapNewTest, EachFormUsesItsHeapAlignsAndFailsAsNull)
         EXPECT_EQ(sim::kernel::heap_stats().live_blocks - before.live_blocks, form.local ? 1u : 0u);
         form.release(block);
         EXPECT_EQ(sim::kernel::heap_stats().live_blocks, before.live_blocks);
-        if (!form.local)  // the device's own bookkeeping lives on the C runtime's heap
+        if (!form.local) {  // the device's own bookkeeping lives on the C runtime's heap
             EXPECT_EQ(mallinfo2().uordblks, runtimeBefore) << "the C runtime's block went back";
+        }
         EXPECT_EQ(sim::kernel::heap_stats().frees - before.frees, form.local ? 1u : 0u);
 
         // Injected failures reach only the local heap's forms.

@@ -68,15 +68,6 @@ TEST_F(TypeNamesTest, DefaultNamesJoinTypeAndListedSubtype)
     EXPECT_EQ(Name(2, 1), u"Network card/Ethernet");
 }
 
-TEST_F(TypeNamesTest, TranslationsReplaceSingleNames)
-{
-    LoadTypes("102=Paketdaten\n402=Nullmodem\n300=Blauzahn");
-    EXPECT_EQ(Name(1, 2), u"Cellular/Paketdaten");
-    EXPECT_EQ(Name(1, 1), u"Cellular/CSD");
-    EXPECT_EQ(Name(4, 3), u"Modem/Nullmodem");
-    EXPECT_EQ(Name(3, 2), u"Blauzahn");
-}
-
 TEST_F(TypeNamesTest, EveryCodeReadsItsNumber)
 {
     // Each type's number is 100 times the type, its listed subtypes follow it; the modem's
