@@ -167,6 +167,40 @@ TEST_F(Linkory, ActionKeyWhileNothingIsUpExpandsTheNextConnection)
     EXPECT_EQ(Only("DrawIconEx").back().icon_id, 105) << "the minus sign while expanded";
 }
 
+TEST_F(Linkory, TheWindowOfASecondInitializationStartsUnselected)
+{
+    cm::set_model(OneUp());
+    Load();
+    host->poll();
+    ASSERT_TRUE(host->select(0));
+    // The second initialization replaces the selected window; the host offers the new one nothing.
+    const size_t item = Load();
+    HWND window = Window(item);
+    ASSERT_NE(window, (HWND)NULL);
+    EXPECT_FALSE(IsWindow(Window(0)));
+    host->poll();
+    auto sent = [&](const std::string& request) {
+        return std::count(listener.requests.begin(), listener.requests.end(), request);
+    };
+    const std::string highlight = "TODAYM_GETCOLOR " + std::to_string(TODAYCOLOR_HIGHLIGHT);
+    const std::string highlightedText = "TODAYM_GETCOLOR " + std::to_string(TODAYCOLOR_HIGHLIGHTEDTEXT);
+    const std::string text = "TODAYM_GETCOLOR " + std::to_string(TODAYCOLOR_TEXT);
+
+    listener.requests.clear();
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+    EXPECT_EQ(sent("TODAYM_DRAWWATERMARK 0"), 1) << "the background is the watermark";
+    EXPECT_EQ(sent(text), 1);
+    EXPECT_EQ(sent(highlight) + sent(highlightedText), 0) << "nothing is drawn highlighted";
+
+    // A tap beside the toggle box asks for the selection, which the host then gives.
+    listener.requests.clear();
+    const RECT where = host->item_rect(item);
+    ASSERT_TRUE(host->tap(where.left + 100, where.top + 8));
+    EXPECT_EQ(sent("TODAYM_TOOKSELECTION " + std::to_string(reinterpret_cast<WPARAM>(window))), 1);
+    EXPECT_EQ(host->selected(), int(item));
+}
+
 TEST_F(Linkory, IconsOfTheNextWindowHaveTheirSizeWhateverFailedForTheFirst)
 {
     // Each GDI or window acquisition of the first load fails in turn; the icons of the window

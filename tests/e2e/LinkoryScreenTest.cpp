@@ -124,3 +124,17 @@ TEST_F(LinkoryScreen, LanguageFileIsChosenByTheDeviceLanguage)
         host.reset();
     }
 }
+
+TEST_F(LinkoryScreen, SecondInitializationMovesTheItemToANewWindow)
+{
+    Load();
+    HWND first = Window(0);
+    EXPECT_EQ(sim::gdi::live_icons(), 4u);
+    Load();
+    EXPECT_EQ(sim::gdi::live_icons(), 4u) << "the first window's icons are released";
+    EXPECT_FALSE(IsWindow(first)) << "an old window would outlive the library";
+    ASSERT_NE(Window(1), (HWND)NULL);
+    cm::set_model(TwoDescribed());
+    EXPECT_TRUE(host->poll());
+    EXPECT_EQ(Height(1), 20u);
+}
