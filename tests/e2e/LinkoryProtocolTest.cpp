@@ -201,6 +201,21 @@ TEST_F(Linkory, TheWindowOfASecondInitializationStartsUnselected)
     EXPECT_EQ(host->selected(), int(item));
 }
 
+TEST_F(Linkory, InitializationWithoutARecordMakesNothing)
+{
+    StartHost();
+    HMODULE module = LoadLibraryW(Wide(LINKORY_DLL_PATH).c_str());
+    ASSERT_NE(module, (HMODULE)NULL);
+    auto init = reinterpret_cast<PFNCUSTOMINITIALIZEITEM>(
+        reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ORDINAL_INITIALIZEITEM))));
+    ASSERT_NE(init, nullptr);
+    const size_t blocks = sim::kernel::heap_stats().live_blocks;
+    EXPECT_EQ(init(nullptr, host->window()), (HWND)NULL);
+    EXPECT_EQ(sim::kernel::heap_stats().live_blocks, blocks) << "no table and no item for a missing record";
+    EXPECT_EQ(sim::user::live_classes(), 1u) << "only the host's class";
+    EXPECT_TRUE(FreeLibrary(module));
+}
+
 TEST_F(Linkory, IconsOfTheNextWindowHaveTheirSizeWhateverFailedForTheFirst)
 {
     // Each GDI or window acquisition of the first load fails in turn; the icons of the window
