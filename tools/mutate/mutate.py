@@ -12,8 +12,9 @@ switch (mutant schemata), builds it once, checks the unmutated suite passes on i
 test to the mutants it reaches (one traced run per test), then runs each mutant against the
 tests that reach it, stopping at the first failure, with a time limit a few times the
 unmutated run (a hang counts as caught). --matrix drops the early stop and records every
-test that catches each mutant. --sample mutates one small file against
-its unit tests: a check that the tool works, for the test command.
+test that catches each mutant. The mutants are built with the test preset's sanitizers
+unless --no-sanitize. --only FILE mutates just that file. --sample mutates one small file
+against its unit tests: a check that the tool works, for the test command.
 """
 import argparse
 import concurrent.futures
@@ -39,7 +40,7 @@ PLUGIN = ['entry', 'framework', 'connections', 'intl', 'support']
 TEST_BINARIES = ['support_unit_tests', 'intl_unit_tests', 'typenames_unit_tests',
                  'framework_unit_tests', 'connections_unit_tests', 'msgseq_tests',
                  'e2e_tests', 'reliability_tests']
-# The tests a fold may remove; the matrix records each of them alone.
+# The tests a fold may remove; the matrix records the verdict of each.
 FOLDABLE = [b for b in TEST_BINARIES if b != 'reliability_tests']
 SLOW = re.compile(r'^Soak')     # suites of these binaries that run too long
 SAMPLE_FILE = 'support/SafeObjArray.cpp'
