@@ -44,9 +44,10 @@ test_packages=(
   # the 64-bit half has, so that both draw alike.
   wine32:i386 libxrender1:i386 libxrandr2:i386 libxfixes3:i386 libxi6:i386
   libxcursor1:i386 libxinerama1:i386 libxcomposite1:i386
-  # Linkory.dll in Microsoft mode: clang-cl, lld-link and LLVM's tools (llvm-rc, llvm-readobj,
-  # llvm-dlltool) against Wine's Microsoft-compatible headers and import libraries.
-  lld llvm libwine-dev libwine-dev:i386
+  # Linkory.dll in Microsoft mode: clang-cl (clang-tools-14), lld-link and LLVM's tools
+  # (llvm-rc, llvm-readobj, llvm-dlltool) against Wine's Microsoft-compatible headers and
+  # import libraries.
+  clang-tools-14 lld llvm libwine-dev libwine-dev:i386
 )
 
 case "$what" in
